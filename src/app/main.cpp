@@ -1,0 +1,4 @@
+// Replaced by the main window's start-up.
+int main() {
+    return 0;
+}

@@ -82,10 +82,15 @@ TEST(Letterbox, OddSidesAreMadeEvenByTheirLastDigit) {
     // 640 x 480 at 406 lines: 541.33 cut to 541, raised to 542.
     EXPECT_EQ(LetterboxLeftRight("640 x 480", " -s 720x406"),
               " -s 544x406 -padleft 88 -padright 88");
-    // A side a hair below a whole number is written with 15 digits and stays whole:
-    // 320 / (1280 / 720) is 179.99999999999997 in binary floating point.
-    EXPECT_EQ(LetterboxTopBottom("1280 x 720", " -s 320x240"),
-              " -s 320x180 -padtop 30 -padbottom 30");
+    // A side a hair below a whole number is written with 15 digits and stays whole: in
+    // binary floating point 320 / (320 / 238) is 237.99999999999997, which must count as 238,
+    // not as 237 lowered to 236.
+    EXPECT_EQ(LetterboxTopBottom("320 x 238", " -s 320x240"), " -s 320x240");
+    EXPECT_EQ(LetterboxTopBottom("480 x 226", " -s 480x320"),
+              " -s 480x228 -padtop 46 -padbottom 46");
+    // (102 / 174) * 406 is 237.99999999999997 as well.
+    EXPECT_EQ(LetterboxLeftRight("102 x 174", " -s 720x406"),
+              " -s 240x406 -padleft 240 -padright 240");
 }
 
 // Over the range the letterbox is meant for (positive source sizes, even target frames):

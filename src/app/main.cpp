@@ -1,4 +1,28 @@
-// Replaced by the main window's start-up.
-int main() {
-    return 0;
+// Kestrel Ravelcast: start-up. Creates the windows in their order and runs the message loop.
+
+#include "app/main_window.h"
+#include "support/about_dialog.h"
+#include "support/window_font.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    // The application's name only, not a display name: Qt would append a display name to every
+    // window caption, and the captions must read exactly as they are set.
+    QApplication::setApplicationName(QStringLiteral("Kestrel Video Converter"));
+    QApplication::setFont(DesignFont());
+
+    const std::string appDir =
+        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+
+    TForm1 form1(appDir);
+    // Dialogs are children of the main window: they never keep the program alive on their own
+    // and close with it.
+    auto* formAbout = new TFormAbout(&form1);
+    form1.AttachAboutBox(formAbout);
+
+    form1.show();
+    return QApplication::exec();
 }

@@ -25,10 +25,14 @@ const AVInputFormat* ForcedInputFormat(const std::string& name) {
     return av_find_input_format(name == "qt" ? "mov" : name.c_str());
 }
 
-void SetTolerantOptions(OptionDictionary& options) {
-    options.Set("probesize", "50000000");
-    options.Set("formatprobesize", "50000000");
-    options.Set("analyzeduration", "30000000");
+enum class Route { Plain, Tolerant, TolerantDeep };
+
+void SetTolerantOptions(OptionDictionary& options, bool deep) {
+    if (deep) {
+        options.Set("probesize", "50000000");
+        options.Set("formatprobesize", "50000000");
+        options.Set("analyzeduration", "30000000");
+    }
     options.Set("fflags", "+genpts+discardcorrupt+igndts");
     options.Set("err_detect", "ignore_err");
 }
@@ -38,7 +42,7 @@ struct OpenAttempt {
     int error = 0;
 };
 
-OpenAttempt TryOpen(const std::string& path, const AVInputFormat* format, bool tolerant,
+OpenAttempt TryOpen(const std::string& path, const AVInputFormat* format, Route route,
                     int64_t skipBytes, const AVIOInterruptCB& interrupt) {
     OpenAttempt attempt;
     AVFormatContext* raw = avformat_alloc_context();
@@ -48,8 +52,8 @@ OpenAttempt TryOpen(const std::string& path, const AVInputFormat* format, bool t
     }
     raw->interrupt_callback = interrupt;
     OptionDictionary options;
-    if (tolerant) {
-        SetTolerantOptions(options);
+    if (route != Route::Plain) {
+        SetTolerantOptions(options, route == Route::TolerantDeep);
     }
     if (skipBytes > 0) {
         options.Set("skip_initial_bytes", std::to_string(skipBytes).c_str());
@@ -100,7 +104,7 @@ OpenAttempt ScanForLaterStart(const std::string& path, const AVIOInterruptCB& in
         if (format == nullptr) {
             continue;
         }
-        OpenAttempt attempt = TryOpen(path, format, true, offset, interrupt);
+        OpenAttempt attempt = TryOpen(path, format, Route::Tolerant, offset, interrupt);
         if (attempt.context) {
             ::close(fd);
             return attempt;
@@ -147,9 +151,18 @@ OpenedInput OpenInput(const TranscodeOptions& options, const AVIOInterruptCB& in
         result.failureLine = "Error while opening file: the input cannot be read";
         return result;
     }
-    OpenAttempt attempt = TryOpen(options.inputPath, forced, options.tolerantInput, 0, interrupt);
-    if (!attempt.context && options.tolerantInput && forced == nullptr) {
-        attempt = ScanForLaterStart(options.inputPath, interrupt);
+    OpenAttempt attempt =
+        TryOpen(options.inputPath, forced, options.tolerantInput ? Route::Tolerant : Route::Plain,
+                0, interrupt);
+    if (!attempt.context && options.tolerantInput) {
+        // A stream behind a damaged lead-in first; a deep look over the whole file, where
+        // weak matches abound, only when nothing starts cleanly anywhere.
+        if (forced == nullptr) {
+            attempt = ScanForLaterStart(options.inputPath, interrupt);
+        }
+        if (!attempt.context) {
+            attempt = TryOpen(options.inputPath, forced, Route::TolerantDeep, 0, interrupt);
+        }
     }
     if (!attempt.context) {
         result.failureLine = attempt.error == AVERROR_INVALIDDATA || attempt.error == AVERROR_EOF

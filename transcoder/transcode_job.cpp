@@ -38,6 +38,13 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
 struct QueueItem {
     bool video = false;
     FramePtr frame; // null: the stream has ended
@@ -139,7 +146,11 @@ private:
             const uint8_t* stats =
                 av_packet_get_side_data(packet, AV_PKT_DATA_QUALITY_STATS, &sideSize);
             if (stats != nullptr && sideSize >= 4) {
-                m_figures.quality = AV_RL32(stats) / static_cast<double>(FF_QP2LAMBDA);
+                // libx264's flushed frames carry no real quantiser; keep the last sensible one.
+                const double q = AV_RL32(stats) / static_cast<double>(FF_QP2LAMBDA);
+                if (q >= 0 && q <= 100) {
+                    m_figures.quality = q;
+                }
             }
             m_videoBytes += packet->size;
         } else {
@@ -331,6 +342,11 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
         // The index first, so that the file plays while it is still being copied or streamed.
         muxerOptions.Set("movflags", "+faststart");
     } else if (muxer == "mp3") {
+        // The version 1 tag is written only when it has something to say; a song without a
+        // title is named after its file, as players would show it anyway.
+        if (av_dict_get(output->metadata, "title", nullptr, 0) == nullptr) {
+            av_dict_set(&output->metadata, "title", BaseName(options.inputPath).c_str(), 0);
+        }
         muxerOptions.Set("id3v2_version", options.id3v2 ? "3" : "0");
         muxerOptions.Set("write_id3v1", options.id3v1 ? "1" : "0");
     }

@@ -95,7 +95,7 @@ void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
     }
     if (!m_filters.built() || !SameShape(frame)) {
         if (m_filters.built()) {
-            m_filters.Push(nullptr);
+            m_filters.Close(m_lastPts + m_lastStep);
             Drain(deliver);
         }
         if (!m_filters.Build(m_video, SourceArgs(frame), m_filterSpec)) {
@@ -123,6 +123,7 @@ void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
     }
     frame->pts = pts;
     m_lastPts = pts;
+    m_lastStep = frame->pkt_duration > 0 ? frame->pkt_duration : step;
     if (m_filters.Push(frame) >= 0) {
         Drain(deliver);
     }
@@ -155,7 +156,7 @@ void DecodeChain::Decode(const AVPacket* packet, const Deliver& deliver) {
     if (packet == nullptr) {
         m_ended = true;
         if (m_filters.built()) {
-            m_filters.Push(nullptr);
+            m_filters.Close(m_lastPts + m_lastStep);
             Drain(deliver);
         }
         av_channel_layout_uninit(&m_layout);

@@ -40,6 +40,7 @@ private:
     int64_t m_stepTicks = 1;
     int64_t m_maxGapTicks = 0;
     int64_t m_lastPts = AV_NOPTS_VALUE;
+    int64_t m_lastStep = 0;
     int64_t m_decodedFrames = 0;
     bool m_ended = false;
     // The shape the filters were built for.

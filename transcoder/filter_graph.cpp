@@ -68,6 +68,13 @@ int FilterChain::Push(AVFrame* frame) {
     return av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
 }
 
+int FilterChain::Close(int64_t endPts) {
+    if (m_source == nullptr) {
+        return AVERROR(EINVAL);
+    }
+    return av_buffersrc_close(m_source, endPts, 0);
+}
+
 int FilterChain::Pull(AVFrame* frame) {
     if (m_sink == nullptr) {
         return AVERROR_EOF;

@@ -12,8 +12,10 @@ public:
     bool built() const { return m_graph != nullptr; }
     void Reset();
 
-    // A null frame closes the source; the sink then gives what the filters still hold.
     int Push(AVFrame* frame);
+    // Ends the input at endPts (the end of the last frame, so the frame rate filter keeps it);
+    // the sink then gives what the filters still hold.
+    int Close(int64_t endPts);
     // 0 with a frame, AVERROR(EAGAIN) for more input, AVERROR_EOF after the close.
     int Pull(AVFrame* frame);
     AVRational SinkTimeBase() const;

@@ -1,14 +1,48 @@
 #include "app/ravelcast_app.h"
 
+#include "analysis/add_files_flow.h"
+#include "analysis/analyzing_splash.h"
 #include "app/main_window.h"
 #include "power/countdown_dialog.h"
 #include "power/shutdown_countdown.h"
 #include "support/about_dialog.h"
 
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QToolButton>
+
+namespace {
+
+std::unique_ptr<AddFilesFlow> MakeAddFilesFlow(TForm1& form1, TFormAnalyzingSplash* splash) {
+    AddFilesControls controls;
+    controls.MainWindow = &form1;
+    controls.Edit1 = form1.Edit1;
+    controls.ListView1 = form1.ListView1;
+    controls.AddFileButton = form1.AddFileButton;
+    controls.ConvertNowButton = form1.ConvertNowButton;
+    controls.Values = &form1.Values();
+    controls.State = &form1.State();
+    controls.DisableCombos = [&form1] { form1.DisableCombos(); };
+    controls.EnableCombos = [&form1] { form1.EnableCombos(); };
+    controls.AddJobRow = [&form1](const QString& path, const QString& frameSize,
+                                  const QString& frameRate, const QString& duration) {
+        form1.AddJobRow(path, frameSize, frameRate, duration);
+    };
+    return std::make_unique<AddFilesFlow>(std::move(controls), splash);
+}
+
+} // namespace
+
 RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
                            std::function<void()> endProgram)
     : m_form1(std::make_unique<TForm1>(std::move(appDir))) {
     TForm1& form1 = *m_form1;
+    m_formAnalyzingSplash = new TFormAnalyzingSplash(
+        &form1.Values(), [&form1] { form1.EnableCombos(); }, &form1);
+    m_addFiles = MakeAddFilesFlow(form1, m_formAnalyzingSplash);
+    form1.SetAddFileHandler([this] { m_addFiles->AddSourceFiles(); });
+    form1.SetBrowseForFolderHandler([this] { m_addFiles->ButtonBrowseForFolderClick(); });
+
     m_formAbout = new TFormAbout(&form1);
     form1.AttachAboutBox(m_formAbout);
 

@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 
+class AddFilesFlow;
 class PowerOffRequest;
 class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
+class TFormAnalyzingSplash;
 
 class RavelcastApp {
 public:
@@ -24,6 +26,8 @@ public:
     RavelcastApp& operator=(const RavelcastApp&) = delete;
 
     TForm1& Form1() { return *m_form1; }
+    TFormAnalyzingSplash& FormAnalyzingSplash() { return *m_formAnalyzingSplash; }
+    AddFilesFlow& AddFiles() { return *m_addFiles; }
     TFormAbout& FormAbout() { return *m_formAbout; }
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
@@ -32,7 +36,10 @@ private:
     std::unique_ptr<TForm1> m_form1;
     // The dialogs and flows are children of the main window: they close with it and never
     // keep the program alive on their own.
+    TFormAnalyzingSplash* m_formAnalyzingSplash = nullptr;
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    // Works on the main window's controls, so it goes before the window does.
+    std::unique_ptr<AddFilesFlow> m_addFiles;
 };

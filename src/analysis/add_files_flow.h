@@ -49,6 +49,7 @@ public:
 
     // How long one probe may wait for the encoder before it counts as rejected.
     void SetProbeTimeLimitMs(int ms) { m_probe.SetTimeLimitMs(ms); }
+    const SourceProbe& Probe() const { return m_probe; }
 
     static QString BrowseHeadline() {
         return QStringLiteral("Choose the required output folder below :");

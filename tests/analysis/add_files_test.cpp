@@ -186,6 +186,11 @@ protected:
         EXPECT_TRUE(Form1().AddFiles1->isEnabled());
     }
 
+    std::string FirstProbeLine() {
+        const std::vector<std::string>& lines = m_app.AddFiles().Probe().Log().Lines();
+        return lines.empty() ? std::string() : lines.front();
+    }
+
     // Runs `action` once the analysis has reached the file named `name`.
     void WhenAnalysing(const QString& name, std::function<void()> action) {
         auto* timer = new QTimer(&Form1());
@@ -268,6 +273,8 @@ TEST_F(AddFilesTest, CancelDuringTheThirdOfTenFiles) {
         EXPECT_EQ(rows[index].duration, "00:00:05");
     }
     EXPECT_EQ(Splash().Panel1->text(), "tone4.mp3");
+    // The last probe was the third file's.
+    EXPECT_EQ(FirstProbeLine(), "Input #0, mp3, from '" + files[2] + "':");
     ExpectIdleAgain();
     EXPECT_TRUE(NoEncoderLeft());
 }
@@ -295,6 +302,7 @@ TEST_F(AddFilesTest, RowsRemovedDuringAProbeDoNotLoseTheNewRow) {
     EXPECT_EQ(JobCellText(List(), 0, kJobFileName), "/old/10.avi");
     EXPECT_EQ(JobCellText(List(), last, kJobFileName), QString::fromStdString(tone));
     EXPECT_EQ(JobCellText(List(), last, kJobDuration), "00:00:05");
+    EXPECT_EQ(FirstProbeLine(), "Input #0, mp3, from '" + tone + "':");
     const QRect shown = List()->visualRect(List()->model()->index(last, 0));
     EXPECT_TRUE(shown.intersects(List()->viewport()->rect()));
     EXPECT_GT(List()->verticalScrollBar()->value(), 0);

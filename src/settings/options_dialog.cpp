@@ -71,10 +71,13 @@ TForm4::TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls cont
     setTabOrder(SpinEdit1, Button1);
 
     connect(CheckBoxShutDown, &QCheckBox::toggled, this, &TForm4::CheckBoxShutDownClick);
-    // The field's own text, not its value: the value signal stays quiet while the typed text
-    // is not yet a number in range, and that text still counts.
+    // The field's text is what counts. The spin box reports text that is a number in range
+    // (also when set from here); its editor also reports what the user types on the way there.
+    // Both may report the same change, which runs the handler once.
+    m_spinText = SpinEdit1->text();
+    connect(SpinEdit1, &QSpinBox::textChanged, this, &TForm4::SpinEdit1TextChanged);
     if (auto* edit = SpinEdit1->findChild<QLineEdit*>()) {
-        connect(edit, &QLineEdit::textChanged, this, &TForm4::SpinEdit1Change);
+        connect(edit, &QLineEdit::textChanged, this, &TForm4::SpinEdit1TextChanged);
     }
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
 
@@ -107,6 +110,15 @@ void TForm4::CheckBoxShutDownClick() {
     }
 }
 
+void TForm4::SpinEdit1TextChanged() {
+    const QString text = SpinEdit1->text();
+    if (text == m_spinText) {
+        return;
+    }
+    m_spinText = text;
+    SpinEdit1Change();
+}
+
 void TForm4::SpinEdit1Change() {
     m_values->FormatDropDownCount = SpinEdit1Value();
     if (m_applyOutputFormat) {
@@ -120,8 +132,9 @@ void TForm4::Button1Click() {
 
 void TForm4::showEvent(QShowEvent* event) {
     if (const QWidget* mainWindow = parentWidget()) {
-        const QPoint centre = mainWindow->mapToGlobal(mainWindow->rect().center());
-        move(centre - QPoint(width() / 2, height() / 2));
+        QRect area(QPoint(0, 0), size());
+        area.moveCenter(mainWindow->mapToGlobal(mainWindow->rect().center()));
+        setGeometry(area);
     }
     QDialog::showEvent(event);
 }

@@ -45,9 +45,11 @@ protected:
 
 private:
     void CheckBoxShutDownClick();
+    void SpinEdit1TextChanged();
     void SpinEdit1Change();
     void Button1Click();
 
     StartupValues* m_values;
     std::function<void()> m_applyOutputFormat;
+    QString m_spinText; // the field's text when its change handler last ran
 };

@@ -56,6 +56,8 @@ TForm4::TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls cont
     SpinEdit1->setGeometry(410, 138, 49, 22);
     SpinEdit1->setRange(kMinDropDownCount, kMaxDropDownCount);
     SpinEdit1->setValue(30);
+    // Leaving the field with a number out of range brings it to the nearer bound.
+    SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
 
     Label1 = new QLabel(QStringLiteral("Drop Down Items in Output Format List"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -79,6 +81,8 @@ TForm4::TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls cont
     if (auto* edit = SpinEdit1->findChild<QLineEdit*>()) {
         connect(edit, &QLineEdit::textChanged, this, &TForm4::SpinEdit1TextChanged);
     }
+    // The correction on leaving the field rewrites the text without either report.
+    connect(SpinEdit1, &QSpinBox::editingFinished, this, &TForm4::SpinEdit1TextChanged);
     connect(Button1, &QPushButton::clicked, this, &TForm4::Button1Click);
 
     if (IsVistaOrLater()) {

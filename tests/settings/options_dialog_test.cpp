@@ -94,6 +94,21 @@ TEST_F(SettingsTest, DropDownCountFieldSetsTheCountAndRunsTheFormatChange) {
         EXPECT_EQ(main.formatChanges, std::vector<int>{t.count});
         EXPECT_EQ(options.SpinEdit1Value(), t.count);
     }
+
+    // Leaving the field brings a typed number to the nearer bound, and the count with it, also
+    // when the field's value was that bound already.
+    options.SpinEdit1->setValue(26);
+    main.window.show();
+    options.show();
+    QApplication::setActiveWindow(&options);
+    options.SpinEdit1->setFocus();
+    typed->setText(QStringLiteral("5"));
+    main.formatChanges.clear();
+    options.Button1->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(options.SpinEdit1->text(), QStringLiteral("26"));
+    EXPECT_EQ(main.values.FormatDropDownCount, 26);
+    EXPECT_EQ(main.formatChanges, std::vector<int>{26});
 }
 
 TEST_F(SettingsTest, DialogLooksAsDesignedAndHidesTheDropDownCount) {

@@ -91,6 +91,14 @@ TForm4::TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls cont
     LoadSettings(controls, *this, *m_values);
 }
 
+TForm4::~TForm4() {
+    // The controls are destroyed after this object has stopped being a TForm4, and the field
+    // reports losing the focus on its way out: nothing may reach the handlers any more.
+    for (QObject* control : findChildren<QObject*>()) {
+        disconnect(control, nullptr, this, nullptr);
+    }
+}
+
 int TForm4::SpinEdit1Value() const {
     const QByteArray text = SpinEdit1->cleanText().toUtf8();
     return ParseWholeNumber(std::string_view(text.constData(), static_cast<size_t>(text.size())))

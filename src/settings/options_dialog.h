@@ -24,6 +24,7 @@ public:
     // LoadSettings. `applyOutputFormat` is the main window's format change.
     TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls controls,
            std::function<void()> applyOutputFormat);
+    ~TForm4() override;
 
     // The drop-down count as the field's text gives it; text that is not a whole number counts
     // as the lower bound, 26.

@@ -89,9 +89,11 @@ void SaveSettings(const SettingsControls& controls, const TForm4& options) {
         } else if (!CreateFolderWithParents(SettingsFolder())) {
             return;
         }
-        // Keys written before a failing one still reach the file, as each write would have.
-        WriteStoredSettings(document, stored);
-        WriteProfileFile(file, document);
+        // Only the output folder can fail to be written, and it comes first: the save then ends
+        // with nothing written.
+        if (WriteStoredSettings(document, stored)) {
+            WriteProfileFile(file, document);
+        }
     } catch (...) {
         // Closing the program must not fail here, and nothing is reported.
     }

@@ -222,6 +222,25 @@ TEST_F(SettingsTest, SavingOverGarbageKeepsItAndTheValuesComeBack) {
     EXPECT_EQ(main.ComboOutputFormat->currentIndex(), 14);
 }
 
+TEST_F(SettingsTest, AnOutputFolderThatCannotLiveOnOneLineEndsTheSave) {
+    for (const bool fileExists : {false, true}) {
+        SCOPED_TRACE(fileExists);
+        fs::remove_all(ConfigHome() + "/Kestrel");
+        if (fileExists) {
+            WriteSettingsFile("[Combo]\nOutputFormat=2\n");
+        }
+        MainWindowStub main;
+        TForm4& options = main.CreateOptions();
+        main.Edit1->setText(QStringLiteral("/x\n[Combo]\nOutputFormat=7"));
+        SaveSettings(main.Controls(), options);
+        if (fileExists) {
+            EXPECT_EQ(ReadSettingsFile(), "[Combo]\nOutputFormat=2\n");
+        } else {
+            EXPECT_FALSE(fs::exists(SettingsPath()));
+        }
+    }
+}
+
 // Something at the settings path, or on the way to it, that is no readable or writable file.
 struct BrokenCase {
     const char* name;

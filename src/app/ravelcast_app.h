@@ -12,6 +12,7 @@ class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
+class TForm4;
 
 class RavelcastApp {
 public:
@@ -27,6 +28,7 @@ public:
     TFormAbout& FormAbout() { return *m_formAbout; }
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
+    TForm4& Form4() { return *m_form4; }
 
 private:
     std::unique_ptr<TForm1> m_form1;
@@ -35,4 +37,5 @@ private:
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    TForm4* m_form4 = nullptr;
 };

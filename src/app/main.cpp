@@ -17,6 +17,9 @@ int main(int argc, char* argv[]) {
     const std::string appDir =
         QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
+    // The windows in their order: the main window, the analysis dialog, the About box, the
+    // power-off countdown and the options dialog (whose creation loads the settings, after the
+    // main window has set its defaults). Only the main window is shown.
     TForm1 form1(appDir);
     // Dialogs are children of the main window: they never keep the program alive on their own
     // and close with it.

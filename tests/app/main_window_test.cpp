@@ -421,7 +421,10 @@ TEST_F(MainWindow, ExitEndsTheProgramWithoutCloseQueryOrSaving) {
     m_form->show();
     QTimer::singleShot(0, m_form->Exit1, &QAction::trigger);
     // A watchdog so that a broken Exit fails the test instead of hanging it.
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    watchdog.start(5000);
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(saves, 0);
     EXPECT_TRUE(m_form->isVisible());

@@ -166,19 +166,26 @@ TEST(RegistrationBatch, MissingScriptGoesUnnoticed) {
 TEST(RegistrationBatch, RunsTheScriptDetachedAndLeavesNoZombie) {
     QTemporaryDir dir;
     const std::string appDir = dir.path().toStdString() + "/";
+    const std::string gate = appDir + "gate";
     const std::string marker = appDir + "ran";
-    // Not executable: it is run through /bin/sh. Its output goes nowhere.
-    WriteFile(appDir + "reg.sh",
-              "echo noise\necho noise >&2\nsleep 0.2\necho $$ > '" + marker + "'\n");
-    const auto started = std::chrono::steady_clock::now();
+    // Not executable: it is run through /bin/sh. It holds on until the test opens the gate (or
+    // gives up after ten seconds), so the start demonstrably does not wait for it. Its output
+    // goes nowhere.
+    WriteFile(appDir + "reg.sh", "echo noise\necho noise >&2\n"
+                                 "n=0\nwhile [ ! -e '" +
+                                     gate +
+                                     "' ] && [ $n -lt 200 ]; do\n"
+                                     "  sleep 0.05; n=$((n+1))\ndone\n"
+                                     "echo $$ > '" +
+                                     marker + "'\n");
     const std::optional<pid_t> pid = RunRegistrationBatch(appDir);
     ASSERT_TRUE(pid.has_value());
-    // It does not wait for the script.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(150));
+    EXPECT_TRUE(ProcessExists(*pid));
     EXPECT_EQ(getsid(*pid), *pid);
+    WriteFile(gate, "");
 
     // Once the script has ended it is reaped: its process entry goes away entirely.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (ProcessExists(*pid) && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -1,10 +1,13 @@
 // Kestrel Ravelcast: start-up. Creates the windows in their order and runs the message loop.
 
 #include "app/main_window.h"
-#include "support/about_dialog.h"
+#include "app/ravelcast_app.h"
+#include "power/logind_power_off.h"
+#include "power/shutdown_countdown.h"
 #include "support/window_font.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 
 int main(int argc, char* argv[]) {
@@ -17,15 +20,8 @@ int main(int argc, char* argv[]) {
     const std::string appDir =
         QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
-    // The windows in their order: the main window, the analysis dialog, the About box, the
-    // power-off countdown and the options dialog (whose creation loads the settings, after the
-    // main window has set its defaults). Only the main window is shown.
-    TForm1 form1(appDir);
-    // Dialogs are children of the main window: they never keep the program alive on their own
-    // and close with it.
-    auto* formAbout = new TFormAbout(&form1);
-    form1.AttachAboutBox(formAbout);
-
-    form1.show();
+    LogindPowerOff powerOff(QDBusConnection::systemBus());
+    RavelcastApp app(appDir, &powerOff, &ShutdownCountdown::EndProgram);
+    app.Form1().show();
     return QApplication::exec();
 }

@@ -11,4 +11,5 @@ struct StartupValues {
     int FormatDropDownCount = 30;       // entries the format list shows when dropped down
     bool SuppressShutdownPrompt = true; // restoring the power-off option at start asks nothing
     bool AnalysisRunning = false;       // the add-files analysis loop runs; Cancel clears it
+    bool AnalysisDialogShown = false;   // the analysis dialog is up; conversions wait for it
 };

@@ -1,14 +1,14 @@
 #pragma once
 // The one way for the conversion worker to reach the user-interface thread. The worker never
-// touches a widget itself: it hands the work over here. Called on the user-interface thread
-// these run the work at once.
+// touches a widget itself: it hands the work over here.
 
 #include <functional>
 
-// Runs `work` on the user-interface thread and returns when it is done.
+// Runs `work` on the user-interface thread and returns when it is done; called on that thread
+// it runs the work at once.
 void RunOnUiThread(const std::function<void()>& work);
 
-// Queues `work` for the user-interface thread and returns at once.
+// Queues `work` for the user-interface thread and returns at once, from any thread.
 void PostToUiThread(std::function<void()> work);
 
 // Runs `work` on the user-interface thread and returns its result.

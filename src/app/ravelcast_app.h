@@ -1,0 +1,38 @@
+#pragma once
+// The whole program: the main window, its dialogs and the flows between them, created in
+// start-up order. main() makes one for the real desktop; tests make one with a recording
+// power-off request, so no test can reach the real one.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class PowerOffRequest;
+class ShutdownCountdown;
+class TForm1;
+class TForm3;
+class TFormAbout;
+
+class RavelcastApp {
+public:
+    // `appDir` ends in "/". `powerOff` must outlive the application. `endProgram` is how the
+    // countdown ends the program at its thirtieth second (the program leaves its event loop).
+    RavelcastApp(std::string appDir, PowerOffRequest* powerOff, std::function<void()> endProgram);
+    ~RavelcastApp();
+
+    RavelcastApp(const RavelcastApp&) = delete;
+    RavelcastApp& operator=(const RavelcastApp&) = delete;
+
+    TForm1& Form1() { return *m_form1; }
+    TFormAbout& FormAbout() { return *m_formAbout; }
+    TForm3& Form3() { return *m_form3; }
+    ShutdownCountdown& Countdown() { return *m_countdown; }
+
+private:
+    std::unique_ptr<TForm1> m_form1;
+    // The dialogs and flows are children of the main window: they close with it and never
+    // keep the program alive on their own.
+    TFormAbout* m_formAbout = nullptr;
+    TForm3* m_form3 = nullptr;
+    ShutdownCountdown* m_countdown = nullptr;
+};

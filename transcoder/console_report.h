@@ -1,0 +1,55 @@
+#pragma once
+// The console report, written the way the main program's monitor reads it: every line ends
+// with CR LF, a progress report with a lone CR, each report is one write() so that it arrives
+// whole through the pipe, and progress comes about twice a second (the monitor reads only
+// 255 bytes every 360 ms). The texts are exact; see the formatting functions below.
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+struct ProgressFigures {
+    bool hasVideo = false;
+    int64_t frames = 0;
+    double quality = 0;
+    int64_t bytes = 0;
+    double seconds = 0;
+};
+
+// "frame=12 q=3.0 size=40kB time=0.48 bitrate=682.7kbits/s" (no "frame=" part without video).
+std::string FormatProgress(const ProgressFigures& figures);
+
+// "  Duration: 00:01:23.40, start: 0.000000, bitrate: 1205 kb/s"; microseconds < 0 gives N/A.
+std::string FormatDurationLine(int64_t durationMicroseconds, int64_t startMicroseconds,
+                               int64_t bitRate);
+
+// "    Stream #0.0: Video: mpeg4, 640x480, 25.00 fps(r)": the frame size must be the second
+// comma field, so nothing before it may hold a comma, and the rate must come right after it
+// (the probe parser takes everything in front of "fps" as the rate).
+std::string FormatVideoStreamLine(int index, std::string_view codec, int width, int height,
+                                  double framesPerSecond, char rateKind);
+
+// "    Stream #0.1: Audio: aac, 44100 Hz, stereo, 128 kb/s".
+std::string FormatAudioStreamLine(int index, std::string_view codec, int sampleRate, int channels,
+                                  int64_t bitRate);
+
+// Writes the report to standard error, which the main program reads mixed with standard
+// output. Safe to call from several threads.
+class ConsoleReport {
+public:
+    explicit ConsoleReport(int fd = 2) : m_fd(fd) {}
+
+    void Line(std::string_view text);
+    // Progress at most every 500 ms unless forced; the final one ends the progress line.
+    void Progress(const ProgressFigures& figures, bool final);
+
+private:
+    void WriteAll(std::string_view bytes);
+
+    int m_fd;
+    std::mutex m_mutex;
+    bool m_progressOpen = false;
+    std::chrono::steady_clock::time_point m_lastProgress{};
+};

@@ -1,0 +1,164 @@
+#include "decode_chain.h"
+
+#include <cstdio>
+
+namespace {
+// A timestamp that leaps further than this is damage, not a pause: the frame rate filter would
+// fill the leap with copies, and a leap of hours would keep the converter busy for hours.
+constexpr int64_t kMaxGapSeconds = 2;
+} // namespace
+
+bool DecodeChain::Open(const AVStream* stream, std::string filterSpec, int64_t startPts,
+                       AVRational nominalRate, bool tolerant) {
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (codec == nullptr) {
+        return false;
+    }
+    m_decoder.reset(avcodec_alloc_context3(codec));
+    if (!m_decoder || avcodec_parameters_to_context(m_decoder.get(), stream->codecpar) < 0) {
+        return false;
+    }
+    m_decoder->pkt_timebase = stream->time_base;
+    m_decoder->thread_count = 0;
+    if (tolerant) {
+        m_decoder->err_recognition = 0;
+        m_decoder->flags2 |= AV_CODEC_FLAG2_SHOW_ALL;
+    }
+    if (avcodec_open2(m_decoder.get(), codec, nullptr) < 0) {
+        return false;
+    }
+    m_video = stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    m_filterSpec = std::move(filterSpec);
+    m_timeBase = stream->time_base;
+    m_startPts = startPts;
+    if (nominalRate.num > 0 && nominalRate.den > 0) {
+        m_stepTicks = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(nominalRate), m_timeBase));
+    }
+    m_maxGapTicks = av_rescale_q(kMaxGapSeconds, AVRational{1, 1}, m_timeBase);
+    m_scratch = MakeFrame();
+    return m_scratch != nullptr;
+}
+
+std::string DecodeChain::SourceArgs(const AVFrame* frame) const {
+    char args[512];
+    if (m_video) {
+        AVRational sar = frame->sample_aspect_ratio;
+        if (sar.num <= 0 || sar.den <= 0) {
+            sar = {1, 1};
+        }
+        std::snprintf(args, sizeof args,
+                      "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",
+                      frame->width, frame->height, frame->format, m_timeBase.num, m_timeBase.den,
+                      sar.num, sar.den);
+    } else {
+        char layout[128] = "mono";
+        AVChannelLayout described{};
+        if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            av_channel_layout_default(&described, frame->ch_layout.nb_channels);
+        } else {
+            av_channel_layout_copy(&described, &frame->ch_layout);
+        }
+        av_channel_layout_describe(&described, layout, sizeof layout);
+        av_channel_layout_uninit(&described);
+        std::snprintf(args, sizeof args,
+                      "time_base=%d/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                      m_timeBase.num, m_timeBase.den, frame->sample_rate,
+                      av_get_sample_fmt_name(static_cast<AVSampleFormat>(frame->format)), layout);
+    }
+    return args;
+}
+
+bool DecodeChain::SameShape(const AVFrame* frame) const {
+    if (m_video) {
+        return frame->width == m_width && frame->height == m_height && frame->format == m_format;
+    }
+    return frame->sample_rate == m_sampleRate && frame->format == m_format &&
+           av_channel_layout_compare(&frame->ch_layout, &m_layout) == 0;
+}
+
+void DecodeChain::Drain(const Deliver& deliver) {
+    for (;;) {
+        FramePtr out = MakeFrame();
+        if (!out || m_filters.Pull(out.get()) < 0) {
+            return;
+        }
+        deliver(std::move(out));
+    }
+}
+
+void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
+    const bool usable = m_video ? frame->width > 0 && frame->height > 0 && frame->format >= 0
+                                : frame->sample_rate > 0 && frame->ch_layout.nb_channels > 0 &&
+                                      frame->format >= 0 && frame->nb_samples > 0;
+    if (!usable) {
+        return;
+    }
+    if (!m_filters.built() || !SameShape(frame)) {
+        if (m_filters.built()) {
+            m_filters.Close(m_lastPts + m_lastStep);
+            Drain(deliver);
+        }
+        if (!m_filters.Build(m_video, SourceArgs(frame), m_filterSpec)) {
+            m_filters.Reset();
+            return;
+        }
+        m_width = frame->width;
+        m_height = frame->height;
+        m_format = frame->format;
+        m_sampleRate = frame->sample_rate;
+        av_channel_layout_uninit(&m_layout);
+        av_channel_layout_copy(&m_layout, &frame->ch_layout);
+    }
+
+    int64_t pts = frame->best_effort_timestamp;
+    const int64_t step =
+        m_video ? m_stepTicks
+                : av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, m_timeBase);
+    if (pts == AV_NOPTS_VALUE) {
+        pts = m_lastPts == AV_NOPTS_VALUE ? m_startPts : m_lastPts + step;
+    }
+    pts -= m_startPts;
+    if (m_lastPts != AV_NOPTS_VALUE && pts > m_lastPts + m_maxGapTicks) {
+        pts = m_lastPts + step;
+    }
+    frame->pts = pts;
+    m_lastPts = pts;
+    m_lastStep = frame->pkt_duration > 0 ? frame->pkt_duration : step;
+    if (m_filters.Push(frame) >= 0) {
+        Drain(deliver);
+    }
+}
+
+void DecodeChain::Decode(const AVPacket* packet, const Deliver& deliver) {
+    if (m_ended) {
+        return;
+    }
+    // A damaged packet is refused and skipped; the next one may decode again.
+    const int sent = avcodec_send_packet(m_decoder.get(), packet);
+    (void)sent;
+    // Each turn either gives a frame or ends; a decoder never gives more frames than a bound
+    // that keeps a damaged stream from looping here forever.
+    for (int guard = 0; guard < 4096; ++guard) {
+        av_frame_unref(m_scratch.get());
+        const int received = avcodec_receive_frame(m_decoder.get(), m_scratch.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
+            break;
+        }
+        if (received < 0) {
+            if (packet == nullptr) {
+                break;
+            }
+            continue;
+        }
+        ++m_decodedFrames;
+        Filter(m_scratch.get(), deliver);
+    }
+    if (packet == nullptr) {
+        m_ended = true;
+        if (m_filters.built()) {
+            m_filters.Close(m_lastPts + m_lastStep);
+            Drain(deliver);
+        }
+        av_channel_layout_uninit(&m_layout);
+    }
+}

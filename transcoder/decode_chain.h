@@ -1,0 +1,53 @@
+#pragma once
+// One input stream's decoder and its filter chain: packets in, finished frames out in the
+// encoder's format. The filter chain is built from the first decoded frame and rebuilt when
+// a damaged or odd stream changes its frame size or format midway.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "filter_graph.h"
+
+class DecodeChain {
+public:
+    using Deliver = std::function<void(FramePtr)>;
+
+    // filterSpec is the chain between source and sink. startPts (in the stream's time base)
+    // is subtracted so that every stream starts where the input starts. nominalRate is the
+    // video rate used where timestamps are missing.
+    bool Open(const AVStream* stream, std::string filterSpec, int64_t startPts,
+              AVRational nominalRate, bool tolerant);
+
+    // A null packet ends the stream: the decoder and the filters give what they still hold.
+    void Decode(const AVPacket* packet, const Deliver& deliver);
+
+    AVRational OutputTimeBase() const { return m_filters.SinkTimeBase(); }
+    int64_t decodedFrames() const { return m_decodedFrames; }
+
+private:
+    void Filter(AVFrame* frame, const Deliver& deliver);
+    void Drain(const Deliver& deliver);
+    std::string SourceArgs(const AVFrame* frame) const;
+    bool SameShape(const AVFrame* frame) const;
+
+    CodecContextPtr m_decoder;
+    FilterChain m_filters;
+    std::string m_filterSpec;
+    bool m_video = false;
+    AVRational m_timeBase{1, 1};
+    int64_t m_startPts = 0;
+    int64_t m_stepTicks = 1;
+    int64_t m_maxGapTicks = 0;
+    int64_t m_lastPts = AV_NOPTS_VALUE;
+    int64_t m_lastStep = 0;
+    int64_t m_decodedFrames = 0;
+    bool m_ended = false;
+    // The shape the filters were built for.
+    int m_width = 0;
+    int m_height = 0;
+    int m_format = -1;
+    int m_sampleRate = 0;
+    AVChannelLayout m_layout{};
+    FramePtr m_scratch;
+};

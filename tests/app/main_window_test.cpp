@@ -93,9 +93,7 @@ TEST_F(MainWindow, StartsUpWithoutSettingsAsDesigned) {
     EXPECT_EQ(form.Values().FormatDropDownCount, 30);
     EXPECT_TRUE(form.Values().SuppressShutdownPrompt);
     EXPECT_FALSE(form.Values().AnalysisRunning);
-    EXPECT_FALSE(form.TimerShutdown2->isActive());
     EXPECT_FALSE(form.ConversionCountTimer->isActive());
-    EXPECT_EQ(form.TimerShutdown2->interval(), 1000);
     EXPECT_EQ(form.ConversionCountTimer->interval(), 2000);
     EXPECT_EQ(form.ListView1->rowCount(), 0);
     EXPECT_EQ(form.ProgressBar1->minimum(), 0);

@@ -13,6 +13,7 @@ class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
+class TForm4;
 class TFormAnalyzingSplash;
 
 class RavelcastApp {
@@ -31,6 +32,7 @@ public:
     TFormAbout& FormAbout() { return *m_formAbout; }
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
+    TForm4& Form4() { return *m_form4; }
 
 private:
     std::unique_ptr<TForm1> m_form1;
@@ -40,6 +42,7 @@ private:
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    TForm4* m_form4 = nullptr;
     // Works on the main window's controls, so it goes before the window does.
     std::unique_ptr<AddFilesFlow> m_addFiles;
 };

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <future>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -96,7 +97,7 @@ void AddFilesFlow::AddSourceFiles() {
     m_controls.AddFileButton->setEnabled(false);
     values.AnalysisRunning = true;
 
-    QString failure;
+    std::optional<QString> failure;
     try {
         const qsizetype count = answer.files.size();
         for (qsizetype index = 0; index < count; ++index) {
@@ -113,9 +114,10 @@ void AddFilesFlow::AddSourceFiles() {
     } catch (...) {
         failure = QStringLiteral("The analysis of the chosen files failed.");
     }
+    // The window is put back in order before the failure is reported.
     CloseAnalysis(true);
-    if (!failure.isEmpty()) {
-        ReportFailure(failure);
+    if (failure) {
+        ReportFailure(*failure);
     }
 }
 

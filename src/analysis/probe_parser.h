@@ -3,6 +3,8 @@
 // These are the rules for building its command lines and for reading its description; the
 // flow that runs it lives beside the add-files command.
 
+#include "encoder/encoder_contract.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,9 +19,7 @@ struct ProbeResult {
 // The encoder is named without a folder: the runner looks for it in the program's folder first.
 // Named apart from the required-files check's char array: two inline constants of one name and
 // different types in one program are merged by the linker, and one of them reads garbage.
-inline constexpr std::string_view kProbeEncoderFileName = "zorir3e.exe";
 // The encoder reads a path behind this prefix by its second, more tolerant route.
-inline constexpr std::string_view kDirectShowPrefix = "DS:\\\\";
 
 // "zorir3e.exe" -@ -y  -i "<path>", with the DirectShow prefix in front of the path for the
 // second probe. The path is used exactly as given (a Linux file name may begin or end with a

@@ -79,7 +79,7 @@ void SourceProbe::RunProbe(const std::string& commandLine, bool directShow) {
 }
 
 void SourceProbe::EndEncoders() {
-    ProcessKiller(kProbeEncoderFileName);
+    ProcessKiller(kEncoderFileName);
 }
 
 void SourceProbe::AddProbedRow(bool directShow) {

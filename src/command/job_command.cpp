@@ -46,7 +46,7 @@ void BuildJobCommand(const JobSettings& settings, const JobRequest& request, Job
     // name holds (quotes, trailing backslashes) it reaches the encoder as exactly one
     // argument. Names without quotes and backslashes come out unchanged. The input is
     // escaped together with the route prefix, since both stand between the same quotes.
-    const std::string encoderPath = settings.appDir + "zorir3e.exe";
+    const std::string encoderPath = settings.appDir + std::string(kEncoderFileName);
     const std::string_view switches =
         request.route.quickTimeInput ? "\" -@ -y  -f qt -i \"" : "\" -@ -y  -i \"";
     const bool secondRoute = request.route.directShowInput || request.route.retryThroughDirectShow;

@@ -4,6 +4,8 @@
 // itself touches no control, so the job loop calls it from its worker thread. Apart from
 // looking at which files the output folder holds, it is a pure function of its arguments.
 
+#include "encoder/encoder_contract.h"
+
 #include "command/command_fragments.h"
 
 #include <string>
@@ -57,6 +59,5 @@ struct JobCommand {
 };
 
 // The five characters the encoder takes as "read this through the second route".
-inline constexpr std::string_view kDirectShowPrefix = "DS:\\\\";
 
 void BuildJobCommand(const JobSettings& settings, const JobRequest& request, JobCommand& job);

@@ -27,7 +27,7 @@ bool IsSharedLibraryFindable(const std::string& soname) {
 
 std::optional<std::string> FirstMissingRequiredFile(const std::string& appDir,
                                                     const LibraryLookup& libraryFound) {
-    const std::string encoderPath = appDir + kEncoderFileName;
+    const std::string encoderPath = appDir + std::string(kEncoderFileName);
     struct stat info {};
     if (stat(encoderPath.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
         return std::string(kEncoderFileName);

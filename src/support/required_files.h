@@ -3,12 +3,12 @@
 // the two FFmpeg libraries it is linked against, by the shared-object names this build uses,
 // wherever the dynamic loader finds them.
 
+#include "encoder/encoder_contract.h"
+
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-inline constexpr char kEncoderFileName[] = "zorir3e.exe";
 
 // "libavcodec.so.59", "libavformat.so.59" for FFmpeg 5.1: taken from the headers this program
 // was built with, so they follow the installed FFmpeg.

@@ -3,17 +3,24 @@
 //
 //   ravelcast-screenshots <output folder> <AppDir>
 
+#include "analysis/analyzing_splash.h"
 #include "app/main_window.h"
+#include "app/ravelcast_app.h"
+#include "power/countdown_dialog.h"
+#include "power/power_off_request.h"
+#include "settings/options_dialog.h"
 #include "support/about_dialog.h"
 #include "support/window_font.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
 #include <QTableWidget>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -29,6 +36,12 @@ bool Save(QWidget* widget, const QDir& folder, const QString& name) {
     std::printf("%s\n", qPrintable(path));
     return true;
 }
+
+// The pictures never end in a power-off.
+class NoPowerOff : public PowerOffRequest {
+public:
+    bool ShutDownPC() override { return false; }
+};
 
 void PickFormat(TForm1& form, const QString& entry) {
     const int index = form.ComboOutputFormat->findText(entry);
@@ -52,9 +65,14 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    TForm1 form(argv[2]);
-    auto* about = new TFormAbout(&form);
-    form.AttachAboutBox(about);
+    // A settings folder of its own, so the pictures show the start-up state and the user's
+    // settings are neither read nor written.
+    QTemporaryDir settingsHome;
+    qputenv("XDG_CONFIG_HOME", settingsHome.path().toLocal8Bit());
+
+    NoPowerOff noPowerOff;
+    RavelcastApp app(argv[2], &noPowerOff, [] {});
+    TForm1& form = app.Form1();
     form.show();
 
     form.Edit1->setText(QStringLiteral("/home/user/Videos/Converted"));
@@ -85,7 +103,23 @@ int main(int argc, char* argv[]) {
     ok = Save(form.PopupListView1, folder, QStringLiteral("job-list-menu.png")) && ok;
     form.PopupListView1->hide();
 
-    about->show();
-    ok = Save(about, folder, QStringLiteral("about-box.png")) && ok;
+    app.FormAbout().show();
+    ok = Save(&app.FormAbout(), folder, QStringLiteral("about-box.png")) && ok;
+    app.FormAbout().hide();
+
+    app.Form4().show();
+    ok = Save(&app.Form4(), folder, QStringLiteral("options-dialog.png")) && ok;
+    app.Form4().hide();
+
+    app.Form3().Label2()->setText(QStringLiteral("12"));
+    app.Form3().show();
+    ok = Save(&app.Form3(), folder, QStringLiteral("countdown-dialog.png")) && ok;
+    app.Form3().hide();
+
+    TFormAnalyzingSplash& splash = app.FormAnalyzingSplash();
+    splash.Panel1->setText(QStringLiteral("holiday at the lake.avi"));
+    splash.show();
+    ok = Save(&splash, folder, QStringLiteral("analysis-dialog.png")) && ok;
+    splash.hide();
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class ConversionEngine;
 class PowerOffRequest;
 class ShutdownCountdown;
 class TForm1;
@@ -27,6 +28,7 @@ public:
     TFormAbout& FormAbout() { return *m_formAbout; }
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
+    ConversionEngine& Engine() { return *m_engine; }
 
 private:
     std::unique_ptr<TForm1> m_form1;
@@ -35,4 +37,6 @@ private:
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    // Goes before the main window: a run still going is ended while its controls exist.
+    std::unique_ptr<ConversionEngine> m_engine;
 };

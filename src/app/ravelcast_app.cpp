@@ -9,10 +9,6 @@
 #include <QLabel>
 #include <QToolButton>
 
-namespace {
-
-// What the conversion works on, from the main window; the end of a finished run with the
-// power-off option hands over to the countdown.
 EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
     EngineControls c;
     c.MessageParent = &form1;
@@ -43,8 +39,6 @@ EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
     c.StartCountdown = [countdown] { countdown->StartCountdown(); };
     return c;
 }
-
-} // namespace
 
 RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
                            std::function<void()> endProgram)

@@ -9,10 +9,15 @@
 
 class ConversionEngine;
 class PowerOffRequest;
+struct EngineControls;
 class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
+
+// What the conversion works on, from the main window; the end of a finished run with the
+// power-off option hands over to `countdown`.
+EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown);
 
 class RavelcastApp {
 public:

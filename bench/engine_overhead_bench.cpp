@@ -17,6 +17,7 @@
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
 #include "power/power_off_request.h"
+#include "settings/options_dialog.h"
 #include "support/dialog_seam.h"
 
 #include <QApplication>
@@ -250,6 +251,11 @@ int main(int argc, char** argv) {
     NoPowerOff powerOff;
     RavelcastApp app(RC_APPDIR, &powerOff, [] {});
     DialogSeam::SetMessageAnswerer([](const MessageRequest&) { return QMessageBox::Ok; });
+    // Whatever the settings file holds: no power-off, no overwriting, the first profile.
+    app.Form4().CheckBoxShutDown->setChecked(false);
+    app.Form4().CheckBoxOverWrite->setChecked(false);
+    app.Form1().ComboOutputFormat->setCurrentIndex(0);
+    app.Form1().ComboOutputFormatChange();
     app.Form1().Edit1->setText(
         QFile::decodeName(QByteArray::fromStdString((folder / "out").string())));
 

@@ -214,6 +214,13 @@ std::string SetUpAudio(const TranscodeOptions& options, const AVFormatContext* i
             return "Conversion failed: out of memory";
         }
         sampleFormat = codec->sample_fmts != nullptr ? codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
+        // The decoder's own sample format where the encoder takes it: one conversion less.
+        for (const AVSampleFormat* f = codec->sample_fmts; f != nullptr && *f != AV_SAMPLE_FMT_NONE;
+             ++f) {
+            if (*f == in->codecpar->format) {
+                sampleFormat = *f;
+            }
+        }
         context->sample_fmt = sampleFormat;
         context->sample_rate = audio.sampleRate;
         av_channel_layout_default(&context->ch_layout, audio.channels);

@@ -22,9 +22,13 @@ int64_t StallGuard::NowMs() {
 
 void StallGuard::Touch() {
     m_lastTouchMs.store(NowMs(), std::memory_order_relaxed);
+    m_suspended.store(false);
 }
 
 bool StallGuard::Stalled() const {
+    if (m_suspended.load()) {
+        return false;
+    }
     const int64_t limitMs = std::chrono::duration_cast<std::chrono::milliseconds>(m_limit).count();
     return NowMs() - m_lastTouchMs.load(std::memory_order_relaxed) > limitMs;
 }
@@ -46,8 +50,9 @@ void StallGuard::Watch() {
             return;
         }
         // Give the interrupt callback a few seconds to unwind blocked I/O the orderly way.
-        if (NowMs() - m_lastTouchMs.load(std::memory_order_relaxed) >
-            std::chrono::duration_cast<std::chrono::milliseconds>(m_limit).count() + 5000) {
+        if (!m_suspended.load() &&
+            NowMs() - m_lastTouchMs.load(std::memory_order_relaxed) >
+                std::chrono::duration_cast<std::chrono::milliseconds>(m_limit).count() + 5000) {
             m_onStall();
         }
     }

@@ -24,6 +24,9 @@ public:
     StallGuard& operator=(const StallGuard&) = delete;
 
     void Touch();
+    // For long work that is known to end, such as moving the index to the front of a large
+    // output: no stall is seen until the next Touch.
+    void Suspend() { m_suspended.store(true); }
     bool Stalled() const;
     AVIOInterruptCB InterruptCallback();
 
@@ -34,6 +37,7 @@ private:
     std::chrono::seconds m_limit;
     std::function<void()> m_onStall;
     std::atomic<int64_t> m_lastTouchMs;
+    std::atomic<bool> m_suspended = false;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stopping = false;

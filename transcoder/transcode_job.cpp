@@ -388,6 +388,7 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
         removeBrokenOutput();
         return 1;
     }
+    guard.Suspend();
     if (av_write_trailer(output) < 0) {
         report.Line("Conversion failed: the output cannot be finished");
         setup.context.reset();

@@ -92,7 +92,7 @@ std::string ProbeCommandLine(std::string_view sourcePath, bool directShow) {
     }
     input += sourcePath;
     std::string commandLine = "\"";
-    commandLine += kEncoderFileName;
+    commandLine += kProbeEncoderFileName;
     commandLine += "\" -@ -y  -i \"";
     commandLine += EscapeForQuotes(input);
     commandLine += '"';

@@ -15,7 +15,9 @@ struct ProbeResult {
 };
 
 // The encoder is named without a folder: the runner looks for it in the program's folder first.
-inline constexpr std::string_view kEncoderFileName = "zorir3e.exe";
+// Named apart from the required-files check's char array: two inline constants of one name and
+// different types in one program are merged by the linker, and one of them reads garbage.
+inline constexpr std::string_view kProbeEncoderFileName = "zorir3e.exe";
 // The encoder reads a path behind this prefix by its second, more tolerant route.
 inline constexpr std::string_view kDirectShowPrefix = "DS:\\\\";
 

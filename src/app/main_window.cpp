@@ -94,7 +94,6 @@ void TForm1::FormCreate() {
     setWindowTitle(QStringLiteral("Kestrel Ravelcast"));
     // (The help page is AppDir + "help.html": ShowHelpContents.)
     // (Fixed border and read-only list: the constructor and SetUpJobList.)
-    TimerShutdown2->stop();
     m_values.LastFormatIndex = ComboOutputFormat->currentIndex();
     ApplyOutputFormat();
     ComboOutputFormat->setMaxVisibleItems(kFormatDropDownCount);

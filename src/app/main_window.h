@@ -82,7 +82,8 @@ public:
     QAction* VisitKestrelWebsite1 = nullptr;
     QAction* About1 = nullptr;
     QTimer* ConversionCountTimer = nullptr; // the stall watchdog's 2 s tick, stopped at start
-    QTimer* TimerShutdown2 = nullptr;       // the power-off countdown's 1 s tick, stopped
+    // The power-off countdown's 1 s timer, TimerShutdown2, belongs to the countdown, which the
+    // main window owns as a child (power/shutdown_countdown.h).
 
     StartupValues& Values() { return m_values; }
     ConversionState& State() { return m_state; }

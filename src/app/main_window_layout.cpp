@@ -106,8 +106,6 @@ void TForm1::BuildControls() {
 
     ConversionCountTimer = Named(new QTimer(this), "ConversionCountTimer");
     ConversionCountTimer->setInterval(2000);
-    TimerShutdown2 = Named(new QTimer(this), "TimerShutdown2");
-    TimerShutdown2->setInterval(1000);
 
     // The menu bar sits outside the client area, as it does on the desktop the layout was
     // made for, so the client area keeps its size.

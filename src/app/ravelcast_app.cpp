@@ -1,12 +1,18 @@
 #include "app/ravelcast_app.h"
 
+#include "analysis/add_files_flow.h"
+#include "analysis/analyzing_splash.h"
 #include "app/main_window.h"
 #include "engine/conversion_engine.h"
 #include "power/countdown_dialog.h"
 #include "power/shutdown_countdown.h"
+#include "settings/options_dialog.h"
+#include "settings/settings_file.h"
 #include "support/about_dialog.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QToolButton>
 
 EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
@@ -40,10 +46,38 @@ EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
     return c;
 }
 
+namespace {
+
+std::unique_ptr<AddFilesFlow> MakeAddFilesFlow(TForm1& form1, TFormAnalyzingSplash* splash) {
+    AddFilesControls controls;
+    controls.MainWindow = &form1;
+    controls.Edit1 = form1.Edit1;
+    controls.ListView1 = form1.ListView1;
+    controls.AddFileButton = form1.AddFileButton;
+    controls.ConvertNowButton = form1.ConvertNowButton;
+    controls.Values = &form1.Values();
+    controls.State = &form1.State();
+    controls.DisableCombos = [&form1] { form1.DisableCombos(); };
+    controls.EnableCombos = [&form1] { form1.EnableCombos(); };
+    controls.AddJobRow = [&form1](const QString& path, const QString& frameSize,
+                                  const QString& frameRate, const QString& duration) {
+        form1.AddJobRow(path, frameSize, frameRate, duration);
+    };
+    return std::make_unique<AddFilesFlow>(std::move(controls), splash);
+}
+
+} // namespace
+
 RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
                            std::function<void()> endProgram)
     : m_form1(std::make_unique<TForm1>(std::move(appDir))) {
     TForm1& form1 = *m_form1;
+    m_formAnalyzingSplash = new TFormAnalyzingSplash(
+        &form1.Values(), [&form1] { form1.EnableCombos(); }, &form1);
+    m_addFiles = MakeAddFilesFlow(form1, m_formAnalyzingSplash);
+    form1.SetAddFileHandler([this] { m_addFiles->AddSourceFiles(); });
+    form1.SetBrowseForFolderHandler([this] { m_addFiles->ButtonBrowseForFolderClick(); });
+
     m_formAbout = new TFormAbout(&form1);
     form1.AttachAboutBox(m_formAbout);
 
@@ -55,6 +89,18 @@ RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
     ConversionEngine* engine = m_engine.get();
     form1.SetConvertNowHandler([engine] { engine->ConvertNowButtonClick(); });
     form1.SetStopConvertHandler([engine] { engine->StopConvertButtonClick(); });
+
+    // The options dialog comes last: its creation restores the settings file into controls
+    // that must all exist by then. The restored format takes effect when the main window is
+    // first shown.
+    const SettingsControls settingsControls{form1.Edit1, form1.ComboOutputFormat,
+                                            form1.ComboLetterBox};
+    m_form4 = new TForm4(&form1, &form1.Values(), settingsControls,
+                         [&form1] { form1.ApplyOutputFormat(); });
+    form1.AttachOptionsDialog(m_form4, m_form4->CheckBoxOverWrite, m_form4->CheckBoxShutDown);
+    form1.SetSaveSettingsHook(
+        [settingsControls, form4 = m_form4] { SaveSettings(settingsControls, *form4); });
+    m_engine->AttachOptionCheckBoxes(m_form4->CheckBoxOverWrite, m_form4->CheckBoxShutDown);
 }
 
 RavelcastApp::~RavelcastApp() = default;

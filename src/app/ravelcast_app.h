@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class AddFilesFlow;
 class ConversionEngine;
 class PowerOffRequest;
 struct EngineControls;
@@ -14,6 +15,8 @@ class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
+class TForm4;
+class TFormAnalyzingSplash;
 
 // What the conversion works on, from the main window; the end of a finished run with the
 // power-off option hands over to `countdown`.
@@ -30,18 +33,25 @@ public:
     RavelcastApp& operator=(const RavelcastApp&) = delete;
 
     TForm1& Form1() { return *m_form1; }
+    TFormAnalyzingSplash& FormAnalyzingSplash() { return *m_formAnalyzingSplash; }
+    AddFilesFlow& AddFiles() { return *m_addFiles; }
     TFormAbout& FormAbout() { return *m_formAbout; }
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
+    TForm4& Form4() { return *m_form4; }
     ConversionEngine& Engine() { return *m_engine; }
 
 private:
     std::unique_ptr<TForm1> m_form1;
     // The dialogs and flows are children of the main window: they close with it and never
     // keep the program alive on their own.
+    TFormAnalyzingSplash* m_formAnalyzingSplash = nullptr;
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    TForm4* m_form4 = nullptr;
+    // Works on the main window's controls, so it goes before the window does.
+    std::unique_ptr<AddFilesFlow> m_addFiles;
     // Goes before the main window: a run still going is ended while its controls exist.
     std::unique_ptr<ConversionEngine> m_engine;
 };

@@ -48,7 +48,7 @@ OpenFilesAnswer OpenFiles(QWidget* parent, const OpenFilesRequest& request) {
     OpenFilesAnswer answer;
     answer.selectedFilter = request.selectedFilter;
     answer.files = QFileDialog::getOpenFileNames(parent, QString(), QString(), request.filter,
-                                                 &answer.selectedFilter);
+                                                 &answer.selectedFilter, request.options);
     return answer;
 }
 

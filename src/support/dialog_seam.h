@@ -3,6 +3,7 @@
 // the folder picker. The program gets the real dialogs; a test installs an answerer and sees
 // each request instead of a window that would wait for a click.
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -19,8 +20,9 @@ struct MessageRequest {
 };
 
 struct OpenFilesRequest {
-    QString filter;         // Qt's "desc (patterns);;desc (patterns)" form
-    QString selectedFilter; // the entry offered first
+    QString filter;                 // Qt's "desc (patterns);;desc (patterns)" form
+    QString selectedFilter;         // the entry offered first
+    QFileDialog::Options options{}; // none: the desktop's own dialog, patterns shown
 };
 
 struct OpenFilesAnswer {

@@ -25,7 +25,10 @@ EngineHarness::EngineHarness(const std::string& appDir) {
     m_app = std::make_unique<RavelcastApp>(appDir, &powerOff, [this] { ++endProgramCalls; });
     TForm1& form = Form();
     form.SetBrowseForFolderHandler([this] { ++browseRequests; });
-    m_app->Engine().AttachOptionCheckBoxes(&checkBoxOverWrite, &checkBoxShutDown);
+    // The settings file of an earlier test may have left any choice behind.
+    OverwriteBox()->setChecked(false);
+    ShutDownBox()->setChecked(false);
+    SelectFormat("iPod (*.mp4)");
 
     DialogSeam::SetMessageAnswerer([this](const MessageRequest& request) {
         ShownMessage shown{request.caption, request.text, request.icon};
@@ -58,6 +61,14 @@ EngineHarness::EngineHarness(const std::string& appDir) {
 EngineHarness::~EngineHarness() {
     m_app.reset();
     DialogSeam::ResetAnswerers();
+}
+
+QCheckBox* EngineHarness::OverwriteBox() {
+    return m_app->Form4().CheckBoxOverWrite;
+}
+
+QCheckBox* EngineHarness::ShutDownBox() {
+    return m_app->Form4().CheckBoxShutDown;
 }
 
 void EngineHarness::SetOutputFolder(const std::string& folder) {

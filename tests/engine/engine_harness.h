@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/ravelcast_app.h"
 #include "power/power_off_request.h"
+#include "settings/options_dialog.h"
 #include "support/dialog_seam.h"
 
 #include <gtest/gtest.h>
@@ -76,8 +77,9 @@ public:
     // Called from inside the message answerer, on the user-interface thread.
     std::function<void(const ShownMessage&)> onMessage;
 
-    QCheckBox checkBoxOverWrite;
-    QCheckBox checkBoxShutDown;
+    // The options dialog's boxes, both off at the start whatever the settings file held.
+    QCheckBox* OverwriteBox();
+    QCheckBox* ShutDownBox();
     RecordingPowerOff powerOff;
     int endProgramCalls = 0;
     int browseRequests = 0;

@@ -260,7 +260,7 @@ TEST_F(EngineMediaTest, SkippedRowsAndTheHandOverToTheCountdown) {
             SetJobChecked(m_harness.Form().ListView1, 2, false);
         }
     });
-    m_harness.checkBoxShutDown.setChecked(true);
+    m_harness.ShutDownBox()->setChecked(true);
 
     ASSERT_TRUE(m_harness.ConvertAndWait());
     EXPECT_EQ(m_harness.Cell(0, kJobProgress), "Done");

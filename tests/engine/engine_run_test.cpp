@@ -304,7 +304,7 @@ TEST_F(EngineRunTest, StopEndsTheRunWithoutMessageOrCountdown) {
     UseScripts(kHeader + kOutputHeader + kWritesOutput + kHalfway + "hang\n", kClean);
     AddSource("first.avi");
     AddSource("second.avi");
-    H().checkBoxShutDown.setChecked(true);
+    H().ShutDownBox()->setChecked(true);
     H().OnProgressChange([this](int row, const std::string& text) {
         if (row == 0 && text == "50%") {
             QTimer::singleShot(0, H().Form().ButtonStopSmall, &QPushButton::click);
@@ -362,7 +362,7 @@ TEST_F(EngineRunTest, StopBeforeAnyJobStartedDoesNothing) {
 }
 
 TEST_F(EngineRunTest, ListChecksAndTheirMessages) {
-    H().checkBoxShutDown.setChecked(true);
+    H().ShutDownBox()->setChecked(true);
     ASSERT_TRUE(H().ConvertAndWait());
     ASSERT_EQ(H().messages.size(), 1u);
     EXPECT_EQ(H().messages[0].text.toStdString(), kNoFileText);
@@ -431,7 +431,7 @@ TEST_F(EngineRunTest, PressingGoConvertTwiceStartsOneRun) {
 TEST_F(EngineRunTest, MissingEncoderStopsTheRunBeforeItBegins) {
     fs::remove(EncoderPath());
     AddSource("clip.avi");
-    H().checkBoxShutDown.setChecked(true);
+    H().ShutDownBox()->setChecked(true);
     ASSERT_TRUE(H().ConvertAndWait());
     ASSERT_EQ(H().messages.size(), 1u);
     EXPECT_EQ(H().messages[0].text.toStdString(),

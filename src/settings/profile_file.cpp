@@ -1,0 +1,139 @@
+#include "settings/profile_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class OwnedFd {
+public:
+    explicit OwnedFd(int fd) : m_fd(fd) {}
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+    ~OwnedFd() { Close(); }
+    int Get() const { return m_fd; }
+    bool Valid() const { return m_fd >= 0; }
+    // Closing is where a delayed write error shows, so the writer asks for its result.
+    bool Close() {
+        if (m_fd < 0) {
+            return true;
+        }
+        const bool ok = ::close(m_fd) == 0;
+        m_fd = -1;
+        return ok;
+    }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Where the content really lives: a link is followed, so that the link itself stays.
+std::string WriteTarget(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
+        return path;
+    }
+    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+    return error ? std::string() : target.string();
+}
+
+} // namespace
+
+bool IsExistingFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<ProfileDocument> ReadProfileFile(const std::string& path) {
+    // Without O_NONBLOCK opening a named pipe would wait for a writer that never comes.
+    OwnedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.Valid()) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 ||
+        static_cast<std::size_t>(info.st_size) > kMaxProfileFileBytes) {
+        return std::nullopt;
+    }
+    std::string text;
+    text.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t filled = 0;
+    char spare[4096];
+    while (true) {
+        // Read into the text while it has room, then into `spare` to notice a file that grew.
+        char* into = filled < text.size() ? text.data() + filled : spare;
+        const std::size_t room = filled < text.size() ? text.size() - filled : sizeof spare;
+        const ssize_t n = ::read(fd.Get(), into, room);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        if (into == spare) {
+            if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
+                return std::nullopt;
+            }
+            text.append(spare, static_cast<std::size_t>(n));
+            filled = text.size();
+        } else {
+            filled += static_cast<std::size_t>(n);
+        }
+    }
+    text.resize(filled);
+    return ProfileDocument(text);
+}
+
+bool WriteProfileFile(const std::string& path, const ProfileDocument& document) {
+    const std::string target = WriteTarget(path);
+    if (target.empty()) {
+        return false;
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        return false;
+    }
+    const std::filesystem::path targetPath(target);
+    std::string temporary =
+        (targetPath.parent_path() / ("." + targetPath.filename().string() + ".XXXXXX")).string();
+    OwnedFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.Valid()) {
+        return false;
+    }
+    const bool written = WriteAll(fd.Get(), document.Text()) &&
+                         (!exists || ::fchmod(fd.Get(), existing.st_mode & 07777) == 0) &&
+                         ::fsync(fd.Get()) == 0 && fd.Close();
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool CreateFolderWithParents(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
+}

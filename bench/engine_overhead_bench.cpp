@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
     char pattern[] = "/tmp/rc-engine-bench-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) {

@@ -8,13 +8,19 @@
 #include <string>
 
 class AddFilesFlow;
+class ConversionEngine;
 class PowerOffRequest;
+struct EngineControls;
 class ShutdownCountdown;
 class TForm1;
 class TForm3;
 class TFormAbout;
 class TForm4;
 class TFormAnalyzingSplash;
+
+// What the conversion works on, from the main window; the end of a finished run with the
+// power-off option hands over to `countdown`.
+EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown);
 
 class RavelcastApp {
 public:
@@ -33,6 +39,7 @@ public:
     TForm3& Form3() { return *m_form3; }
     ShutdownCountdown& Countdown() { return *m_countdown; }
     TForm4& Form4() { return *m_form4; }
+    ConversionEngine& Engine() { return *m_engine; }
 
 private:
     std::unique_ptr<TForm1> m_form1;
@@ -45,4 +52,6 @@ private:
     TForm4* m_form4 = nullptr;
     // Works on the main window's controls, so it goes before the window does.
     std::unique_ptr<AddFilesFlow> m_addFiles;
+    // Goes before the main window: a run still going is ended while its controls exist.
+    std::unique_ptr<ConversionEngine> m_engine;
 };

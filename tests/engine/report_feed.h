@@ -2,24 +2,11 @@
 // Test helpers: an encoder report as the encoder prints it, cut into chunks the way the runner
 // reads the pipe, split into lines, fed to the monitor, and the row it would show.
 
+#include "encoder/output_lines.h"
 #include "engine/progress_monitor.h"
 
 #include <string>
 #include <vector>
-
-// Lines of one chunk: cut at CR LF only; text after the last CR LF (empty if the chunk ends
-// with CR LF) is the last line.
-inline std::vector<std::string> SplitChunk(const std::string& chunk) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t pos = chunk.find("\r\n"); pos != std::string::npos;
-         pos = chunk.find("\r\n", start)) {
-        lines.push_back(chunk.substr(start, pos - start));
-        start = pos + 2;
-    }
-    lines.push_back(chunk.substr(start));
-    return lines;
-}
 
 // A full pipe read 255 bytes at a time.
 inline std::vector<std::string> CutIntoChunks(const std::string& text, std::size_t size = 255) {
@@ -79,7 +66,7 @@ inline FeedResult FeedChunks(ProgressMonitor& monitor, const std::vector<std::st
     FeedResult result;
     for (const std::string& chunk : chunks) {
         ++result.chunksRead;
-        const ChunkOutcome outcome = monitor.FeedChunk(SplitChunk(chunk));
+        const ChunkOutcome outcome = monitor.FeedChunk(SplitChunkIntoLines(chunk));
         row.Apply(outcome.updates);
         if (outcome.decision != ReadDecision::KeepReading) {
             result.cause = outcome.cause;

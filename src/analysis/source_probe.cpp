@@ -4,6 +4,7 @@
 #include "encoder/delay.h"
 #include "encoder/encoder_runner.h"
 #include "encoder/process_killer.h"
+#include "support/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QFile>

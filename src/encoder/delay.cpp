@@ -1,5 +1,7 @@
 #include "encoder/delay.h"
 
+#include "support/ui_thread.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -7,11 +9,6 @@
 
 #include <chrono>
 #include <thread>
-
-bool OnUiThread() {
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app != nullptr && QThread::currentThread() == app->thread();
-}
 
 void Delay(int ms) {
     using Clock = std::chrono::steady_clock;

@@ -6,6 +6,3 @@
 // Returns after at least `ms` milliseconds. On the user-interface thread it serves events the
 // whole time, sleeping in the event dispatcher between them; anywhere else it sleeps.
 void Delay(int ms);
-
-// True on the thread that owns the QCoreApplication. False when there is none.
-bool OnUiThread();

@@ -4,12 +4,14 @@
 #include "encoder/command_line.h"
 #include "encoder/delay.h"
 #include "encoder/unique_fd.h"
+#include "support/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -21,6 +23,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -215,6 +218,35 @@ OutputWait WaitForOutput(int fd, std::optional<Clock::time_point> deadline) {
     }
 }
 
+// The pause before each read. On a worker thread it ends early once the child's output has
+// closed with nothing left in the pipe: the read that follows can only report the end, and
+// sitting out the rest of the pause would add most of a poll interval to every job. While
+// output is waiting the full pause is kept, so the reading pace stays one chunk per pause.
+void PauseBeforeRead(int fd, int pollDelayMs) {
+    if (OnUiThread()) {
+        Delay(pollDelayMs);
+        return;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(pollDelayMs, 0));
+    for (;;) {
+        // No events asked for: poll still wakes on a hang-up or an error, which it always
+        // reports, and otherwise sleeps until the pause is over.
+        pollfd entry{fd, 0, 0};
+        const int result = ::poll(&entry, 1, MillisecondsLeft(deadline));
+        if (result < 0 && errno == EINTR) {
+            continue;
+        }
+        if (result <= 0) {
+            return;
+        }
+        pollfd pending{fd, POLLIN, 0};
+        if (::poll(&pending, 1, 0) > 0 && (pending.revents & POLLIN) != 0) {
+            std::this_thread::sleep_until(deadline);
+        }
+        return;
+    }
+}
+
 } // namespace
 
 std::string FindProgram(const std::string& program, const std::string& appDir) {
@@ -297,7 +329,7 @@ EncoderRunResult EncoderRunner(std::string_view commandLine, const EncoderRunSet
 
     char buffer[kChunkBytes + 1];
     for (;;) {
-        Delay(settings.pollDelayMs);
+        PauseBeforeRead(readEnd.Get(), settings.pollDelayMs);
         if (settings.beforeRead && settings.beforeRead() == RunnerStep::EndRun) {
             result.end = EncoderRunEnd::EndedByCheck;
             break;

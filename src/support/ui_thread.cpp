@@ -4,15 +4,14 @@
 #include <QMetaObject>
 #include <QThread>
 
-namespace {
 bool OnUiThread() {
-    QCoreApplication* app = QCoreApplication::instance();
-    return app == nullptr || QThread::currentThread() == app->thread();
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
 }
-} // namespace
 
 void RunOnUiThread(const std::function<void()>& work) {
-    if (OnUiThread()) {
+    // Without an application object there is no other thread to hand the work to.
+    if (QCoreApplication::instance() == nullptr || OnUiThread()) {
         work();
         return;
     }

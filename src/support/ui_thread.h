@@ -4,6 +4,9 @@
 
 #include <functional>
 
+// True on the thread that owns the application object. False when there is none.
+bool OnUiThread();
+
 // Runs `work` on the user-interface thread and returns when it is done; called on that thread
 // it runs the work at once.
 void RunOnUiThread(const std::function<void()>& work);

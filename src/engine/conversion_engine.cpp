@@ -1,11 +1,11 @@
 #include "engine/conversion_engine.h"
 
 #include "app/job_list.h"
+#include "command/text_rules.h"
 #include "encoder/process_killer.h"
 #include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
 #include "engine/job_loop.h"
-#include "engine/monitor_text.h"
 #include "engine/watchdog_rule.h"
 #include "support/dialog_seam.h"
 #include "support/startup_values.h"
@@ -65,7 +65,7 @@ void ConversionEngine::ConvertNowButtonClick() {
         return;
     }
     const QString folder = c.Edit1->text();
-    if (TrimText(folder.toStdString()).empty()) {
+    if (TrimAscii(folder.toStdString()).empty()) {
         DialogSeam::InformWithIcon(c.MessageParent, QString::fromLatin1(kChooseFolderText));
         if (c.BrowseForFolder) {
             c.BrowseForFolder();

@@ -5,7 +5,6 @@
 #include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
-#include "engine/monitor_text.h"
 #include "support/check_required_files.h"
 
 #include <sys/stat.h>
@@ -80,7 +79,7 @@ RowEnd ConvertRow(EngineUi& ui, ConversionState& state, int row) {
     const JobRowSnapshot snapshot = ui.ReadRow(row);
     RowJob job;
     job.row = row;
-    job.outputExtension = LowerAscii(TrimText(snapshot.outputText));
+    job.outputExtension = LowerAscii(TrimAscii(snapshot.outputText));
     state.AbortRequested = false;
     // Linux file names may begin or end with a blank: the caption is the path as it stands.
     job.sourcePath = snapshot.sourcePath;

@@ -2,12 +2,9 @@
 // Small text pieces shared by the progress monitor and the stall watchdog. The encoder's report
 // is plain single-byte text; these never read outside the text they are given.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
-
-// Removes every leading and trailing character up to and including the blank (control
-// characters such as a lone CR included), the way the program has always trimmed cell texts.
-std::string TrimText(std::string_view text);
 
 // The piece of `text` that starts at `pos` and is at most `count` long; empty where the start
 // lies beyond the end, so a position or count that comes out of range gives an empty piece.

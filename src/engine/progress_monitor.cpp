@@ -1,5 +1,6 @@
 #include "engine/progress_monitor.h"
 
+#include "command/text_rules.h"
 #include "engine/monitor_text.h"
 
 #include <algorithm>
@@ -214,7 +215,7 @@ bool ProgressMonitor::ReadProgressValues(const std::string& line,
         const std::string_view count =
             blank == std::string_view::npos ? std::string_view{} : rest.substr(0, blank);
         updates.push_back({Target::FramesColumn, std::string(count)});
-        updates.push_back({Target::LastFrameText, TrimText(count)});
+        updates.push_back({Target::LastFrameText, std::string(TrimAscii(count))});
     }
 
     if (const auto pos = text.find(kSizeMarker); pos != std::string_view::npos) {
@@ -290,7 +291,7 @@ bool ProgressMonitor::ReadTime(const std::string& line, std::size_t markerPos,
     const auto blank = rest.find(' ');
     const std::string_view piece =
         blank == std::string_view::npos ? std::string_view{} : rest.substr(0, blank + 1);
-    const auto elapsed = ReadDecimalNumber(TrimText(piece));
+    const auto elapsed = ReadDecimalNumber(TrimAscii(piece));
     // A time value before any duration line has nothing to be a percentage of.
     if (!elapsed || m_durationSeconds == 0) {
         return false;

@@ -1,7 +1,7 @@
 #include "engine/watchdog_rule.h"
 
+#include "command/text_rules.h"
 #include "engine/conversion_state.h"
-#include "engine/monitor_text.h"
 
 void ResetStallWatch(ConversionState& state) {
     state.StallTicks.store(0);
@@ -23,6 +23,6 @@ WatchdogAction WatchdogTick(ConversionState& state, std::string_view framesColum
     }
     // An encoder that never reports a frame count leaves LastFrameText at "2", which a fresh
     // row's Frames column does not hold, so such a job is never taken for stuck.
-    state.SetWatchedFrameText(TrimText(framesColumnText));
+    state.SetWatchedFrameText(std::string(TrimAscii(framesColumnText)));
     return action;
 }

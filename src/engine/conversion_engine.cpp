@@ -2,6 +2,7 @@
 
 #include "app/job_list.h"
 #include "command/text_rules.h"
+#include "encoder/encoder_contract.h"
 #include "encoder/process_killer.h"
 #include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
@@ -40,7 +41,7 @@ ConversionEngine::~ConversionEngine() {
         ConversionState& state = *m_ui.Controls().State;
         state.AbortRequested = true;
         state.StopRequested = true;
-        ProcessKiller(kEncoderName);
+        ProcessKiller(kEncoderFileName);
         m_worker.Stop();
         // The worker waits on this thread for every window it touches, so this thread keeps
         // serving it until the loop has returned.
@@ -102,7 +103,7 @@ void ConversionEngine::StopConvertButtonClick() {
     // encoder's output closes, can never go on to a retry or the next row.
     state.AbortRequested = true;
     state.StopRequested = true;
-    ProcessKiller(kEncoderName);
+    ProcessKiller(kEncoderFileName);
     m_worker.Stop();
     c.ProgressBar1->setValue(0);
 }
@@ -112,7 +113,7 @@ void ConversionEngine::ConversionCountTimerTimer() {
     ConversionState& state = *c.State;
     const QString frames = JobCellText(c.ListView1, state.CurrentRow.load(), kJobFrames);
     if (WatchdogTick(state, frames.toStdString()) == WatchdogAction::TerminateAndStopTimer) {
-        ProcessKiller(kEncoderName);
+        ProcessKiller(kEncoderFileName);
         c.ConversionCountTimer->stop();
     }
 }

@@ -1,6 +1,7 @@
 #include "engine/encoder_job.h"
 
 #include "encoder/delay.h"
+#include "encoder/encoder_contract.h"
 #include "encoder/encoder_runner.h"
 #include "encoder/file_size.h"
 #include "encoder/output_lines.h"
@@ -53,7 +54,7 @@ public:
 
     RunnerStep BeforeRead() {
         if (m_state.AbortRequested.load()) {
-            ProcessKiller(kEncoderName);
+            ProcessKiller(kEncoderFileName);
             return RunnerStep::EndRun;
         }
         return RunnerStep::Continue;
@@ -76,7 +77,7 @@ public:
             // judged on its output like one whose reading went wrong.
         }
         // No encoder is left writing while the verdict, the retry or the next row follows.
-        ProcessKiller(kEncoderName);
+        ProcessKiller(kEncoderFileName);
         return RunnerStep::EndRun;
     }
 

@@ -10,7 +10,6 @@ class EngineUi;
 inline constexpr int kJobPollDelayMs = 360;
 // The finished job's verdict and full bar stay up this long before the bar empties.
 inline constexpr int kVerdictPauseMs = 260;
-inline constexpr char kEncoderName[] = "zorir3e.exe";
 
 struct EncoderJob {
     std::string commandLine;

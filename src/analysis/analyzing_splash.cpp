@@ -33,6 +33,8 @@ TFormAnalyzingSplash::TFormAnalyzingSplash(StartupValues* values,
     Panel1 = new QLabel(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // File names may contain "<b>" or "&lt;"; a label left to guess would render them as markup.
+    Panel1->setTextFormat(Qt::PlainText);
     Panel1->setAlignment(Qt::AlignCenter);
     QFont bold = font();
     bold.setBold(true);

@@ -412,6 +412,18 @@ TEST_F(AddFilesTest, TheAnalysisDialog) {
         EXPECT_TRUE(splash.rect().contains(control->geometry()))
             << control->objectName().toStdString();
     }
+    // A Linux file name may look like markup; it is still shown exactly as it is written.
+    for (const QString name : {QStringLiteral("<b>Party</b> &amp; <i>more</i>.avi"),
+                               QStringLiteral("tom &lt;3 jerry.mp3")}) {
+        splash.Panel1->setText(name);
+        QLabel written(&splash);
+        written.setTextFormat(Qt::PlainText);
+        written.setFont(splash.Panel1->font());
+        written.setFrameStyle(splash.Panel1->frameStyle());
+        written.setAlignment(splash.Panel1->alignment());
+        written.setText(name);
+        EXPECT_EQ(splash.Panel1->sizeHint(), written.sizeHint()) << name.toStdString();
+    }
 
     // Closing is refused only while the add-files command keeps it up.
     Form1().Values().AnalysisDialogShown = true;

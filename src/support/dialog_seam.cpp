@@ -24,6 +24,8 @@ QMessageBox::StandardButton Message(QWidget* parent, const MessageRequest& reque
         return MessageHook()(request);
     }
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
+    // The texts are plain and may quote a folder name, which on Linux can look like markup.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -237,6 +239,24 @@ TEST(AboutBox, ShowsNameVersionAndLinks) {
 }
 
 } // namespace
+
+TEST(DialogSeam, MessageTextIsShownAsWrittenEvenWhenItLooksLikeMarkup) {
+    DialogSeam::ResetAnswerers();
+    const QString text = QStringLiteral("The output folder \"/srv/<b>clips</b> &amp; co\"");
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    QString shownText;
+    // The real box is modal: look at it from the event loop it runs, then close it.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shownFormat = box->textFormat();
+        shownText = box->text();
+        box->accept();
+    });
+    DialogSeam::InformWithIcon(nullptr, text);
+    EXPECT_EQ(shownFormat, Qt::PlainText);
+    EXPECT_EQ(shownText, text);
+}
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

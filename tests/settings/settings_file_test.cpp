@@ -254,6 +254,10 @@ TEST_F(SettingsTest, BrokenFilesGiveTheStartupStateAndSavingLeavesThemAlone) {
         text.resize(kMaxProfileFileBytes + 1, 'x');
         return text;
     }();
+    // Readable, and holding what the controls show at start-up anyway.
+    const std::string startupValues = "[General]\nOutputDir=\n[CheckBoxes]\n"
+                                      "OverwriteExistingFile=0\nShutDown=0\n[Combo]\n"
+                                      "OutputFormat=0\nLetterBox=1\nComboDropItem=30\n";
     const BrokenCase cases[] = {
         {"a folder in place of the file",
          [](const std::string& path) { return fs::create_directories(path); },
@@ -277,6 +281,17 @@ TEST_F(SettingsTest, BrokenFilesGiveTheStartupStateAndSavingLeavesThemAlone) {
          [](const std::string& path) {
              ::chmod(path.c_str(), 0600);
              EXPECT_EQ(ReadWholeFile(path), "[Combo]\nComboDropItem=40\n");
+         }},
+        {"a file without write permission in a writable folder",
+         [&](const std::string& path) {
+             WriteWholeFile(path, startupValues);
+             ::chmod(path.c_str(), 0444);
+             // Root writes it anyway: the case cannot be shown then.
+             return ::access(path.c_str(), W_OK) != 0;
+         },
+         [&](const std::string& path) {
+             EXPECT_EQ(ReadWholeFile(path), startupValues);
+             ::chmod(path.c_str(), 0600);
          }},
     };
     for (const BrokenCase& c : cases) {

@@ -106,6 +106,9 @@ void RemoveSelectedJob(QTableWidget* list) {
         return;
     }
     list->removeRow(selected.first().row());
+    // The view hands the selection on to the row that moves up; the list keeps none, so that
+    // the next Remove takes only a row the user picks.
+    list->clearSelection();
 }
 
 void ClearAllJobs(QTableWidget* list) {

@@ -54,6 +54,9 @@ TForm4::TForm4(QWidget* mainWindow, StartupValues* values, SettingsControls cont
     SpinEdit1 = new QSpinBox(GroupBox1);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setGeometry(410, 138, 49, 22);
+    // Plain digits whatever the desktop's language: the field's text is read back as the
+    // number the settings file stores.
+    SpinEdit1->setLocale(QLocale::c());
     SpinEdit1->setRange(kMinDropDownCount, kMaxDropDownCount);
     SpinEdit1->setValue(30);
     // Leaving the field with a number out of range brings it to the nearer bound.

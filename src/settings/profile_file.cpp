@@ -115,6 +115,11 @@ bool WriteProfileFile(const std::string& path, const ProfileDocument& document) 
     if (exists && !S_ISREG(existing.st_mode)) {
         return false;
     }
+    // Renaming over the file needs only a writable folder; a file the user made read-only
+    // must refuse the write, as writing into it would.
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        return false;
+    }
     const std::filesystem::path targetPath(target);
     std::string temporary =
         (targetPath.parent_path() / ("." + targetPath.filename().string() + ".XXXXXX")).string();

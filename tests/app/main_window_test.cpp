@@ -453,6 +453,10 @@ TEST_F(MainWindow, JobListOperationsOnEmptyAndFullLists) {
     m_form->RemoveButton->click();
     EXPECT_EQ(Captions(), (std::vector<QString>{"/media/clip 0.avi", "/media/clip 2.avi",
                                                 "/media/clip 3.avi"}));
+    // The removed row takes the selection with it: a second click (a double click on the
+    // button) must not remove the row that moved up into its place.
+    m_form->RemoveButton->click();
+    EXPECT_EQ(m_form->ListView1->rowCount(), 3);
     m_form->ListView1->selectRow(2);
     m_form->RemoveSelectedItem1->trigger();
     EXPECT_EQ(Captions(), (std::vector<QString>{"/media/clip 0.avi", "/media/clip 2.avi"}));

@@ -138,29 +138,41 @@ TEST_F(SettingsTest, EveryValueSurvivesASaveAndTheNextStart) {
         {"\"/quoted\"", false, false, 0, 1, 26},
         {"", true, false, 7, 1, 33},
     };
-    for (const Values& v : rounds) {
-        SCOPED_TRACE(v.outputDir);
-        {
-            MainWindowStub before;
-            TForm4& options = before.CreateOptions();
-            before.values.SuppressShutdownPrompt = false;
-            before.Edit1->setText(QString::fromStdString(v.outputDir));
-            options.CheckBoxOverWrite->setChecked(v.overwrite);
-            options.CheckBoxShutDown->setChecked(v.shutDown); // answered Yes
-            before.ComboOutputFormat->setCurrentIndex(v.outputFormat);
-            before.ComboLetterBox->setCurrentIndex(v.letterBox);
-            options.SpinEdit1->setValue(v.dropDownCount);
-            SaveSettings(before.Controls(), options);
+    // The drop-down count is a number in the file whatever digits the desktop's language
+    // shows numbers with.
+    struct RestoreLocale {
+        QLocale saved;
+        ~RestoreLocale() { QLocale::setDefault(saved); }
+    } restoreLocale;
+    const QLocale locales[] = {QLocale::c(), QLocale(QLocale::Arabic, QLocale::Egypt)};
+    for (const QLocale& locale : locales) {
+        QLocale::setDefault(locale);
+        for (const Values& v : rounds) {
+            SCOPED_TRACE(locale.name().toStdString() + " " + v.outputDir);
+            {
+                MainWindowStub before;
+                TForm4& options = before.CreateOptions();
+                before.values.SuppressShutdownPrompt = false;
+                before.Edit1->setText(QString::fromStdString(v.outputDir));
+                options.CheckBoxOverWrite->setChecked(v.overwrite);
+                options.CheckBoxShutDown->setChecked(v.shutDown); // answered Yes
+                before.ComboOutputFormat->setCurrentIndex(v.outputFormat);
+                before.ComboLetterBox->setCurrentIndex(v.letterBox);
+                options.SpinEdit1->setValue(v.dropDownCount);
+                SaveSettings(before.Controls(), options);
+            }
+            MainWindowStub after;
+            TForm4& options = after.CreateOptions();
+            EXPECT_EQ(after.Edit1->text().toStdString(), v.outputDir);
+            EXPECT_EQ(options.CheckBoxOverWrite->isChecked(), v.overwrite);
+            EXPECT_EQ(options.CheckBoxShutDown->isChecked(), v.shutDown);
+            EXPECT_EQ(after.ComboOutputFormat->currentIndex(), v.outputFormat);
+            EXPECT_EQ(after.ComboLetterBox->currentIndex(), v.letterBox);
+            EXPECT_EQ(options.SpinEdit1->value(), v.dropDownCount);
+            EXPECT_EQ(after.values.FormatDropDownCount, v.dropDownCount);
+            EXPECT_NE(ReadSettingsFile().find("ComboDropItem=" + std::to_string(v.dropDownCount)),
+                      std::string::npos);
         }
-        MainWindowStub after;
-        TForm4& options = after.CreateOptions();
-        EXPECT_EQ(after.Edit1->text().toStdString(), v.outputDir);
-        EXPECT_EQ(options.CheckBoxOverWrite->isChecked(), v.overwrite);
-        EXPECT_EQ(options.CheckBoxShutDown->isChecked(), v.shutDown);
-        EXPECT_EQ(after.ComboOutputFormat->currentIndex(), v.outputFormat);
-        EXPECT_EQ(after.ComboLetterBox->currentIndex(), v.letterBox);
-        EXPECT_EQ(options.SpinEdit1->value(), v.dropDownCount);
-        EXPECT_EQ(after.values.FormatDropDownCount, v.dropDownCount);
     }
 }
 
@@ -254,6 +266,10 @@ TEST_F(SettingsTest, BrokenFilesGiveTheStartupStateAndSavingLeavesThemAlone) {
         text.resize(kMaxProfileFileBytes + 1, 'x');
         return text;
     }();
+    // Readable, and holding what the controls show at start-up anyway.
+    const std::string startupValues = "[General]\nOutputDir=\n[CheckBoxes]\n"
+                                      "OverwriteExistingFile=0\nShutDown=0\n[Combo]\n"
+                                      "OutputFormat=0\nLetterBox=1\nComboDropItem=30\n";
     const BrokenCase cases[] = {
         {"a folder in place of the file",
          [](const std::string& path) { return fs::create_directories(path); },
@@ -277,6 +293,17 @@ TEST_F(SettingsTest, BrokenFilesGiveTheStartupStateAndSavingLeavesThemAlone) {
          [](const std::string& path) {
              ::chmod(path.c_str(), 0600);
              EXPECT_EQ(ReadWholeFile(path), "[Combo]\nComboDropItem=40\n");
+         }},
+        {"a file without write permission in a writable folder",
+         [&](const std::string& path) {
+             WriteWholeFile(path, startupValues);
+             ::chmod(path.c_str(), 0444);
+             // Root writes it anyway: the case cannot be shown then.
+             return ::access(path.c_str(), W_OK) != 0;
+         },
+         [&](const std::string& path) {
+             EXPECT_EQ(ReadWholeFile(path), startupValues);
+             ::chmod(path.c_str(), 0600);
          }},
     };
     for (const BrokenCase& c : cases) {

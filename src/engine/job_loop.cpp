@@ -72,7 +72,9 @@ RowEnd RetryRow(EngineUi& ui, ConversionState& state, const RowJob& job,
     state.RetryPass = true;
     RunJob(ui, state, job, command, appDir);
     state.RetryWanted = false;
-    return RowEnd::Next;
+    // A stop during the retry of the last row would otherwise run out of rows and close with
+    // "All Conversion Jobs Done!", as if nothing had been stopped.
+    return state.StopRequested.load() ? RowEnd::EndRun : RowEnd::Next;
 }
 
 RowEnd ConvertRow(EngineUi& ui, ConversionState& state, int row) {

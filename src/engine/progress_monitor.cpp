@@ -199,8 +199,11 @@ ChunkOutcome ProgressMonitor::FeedChunk(const std::vector<std::string>& lines) {
         }
     }
     // A chunk that ends with CR LF has an empty last line. Anything else is a line cut off by
-    // the chunk size, and the next chunk begins with the rest of it.
-    m_headerContinues = lastLineIsHeader && !chunkLines.back().empty();
+    // the chunk size, and the next chunk begins with the rest of it, unless the cut fell
+    // between the CR and the LF: then the header is whole, and the next chunk's first line
+    // (after that LF) is the line that follows it, such as the duration.
+    const std::string& lastLine = chunkLines.back();
+    m_headerContinues = lastLineIsHeader && !lastLine.empty() && !lastLine.ends_with('\r');
     return outcome;
 }
 

@@ -398,6 +398,32 @@ TEST(ProgressMonitorHeaders, HeaderLineCutByTheChunkSizeStaysExempt) {
     EXPECT_GT(cutsInsideOutputLine, 40); // the sweep really crosses the output line
 }
 
+// The cut can also fall between the CR and the LF that end the source's header line: the next
+// chunk then begins with the LF and the duration line, which must still be read, or the first
+// time value would have no duration to be a percentage of.
+TEST(ProgressMonitorHeaders, SourceLineCutAnywhereStillGivesTheDuration) {
+    bool cutBetweenCrAndLf = false;
+    // From a cut just before the duration line's marker to one well inside the source line.
+    for (int pad = 211; pad < 260; ++pad) {
+        SCOPED_TRACE("padding " + std::to_string(pad));
+        const std::string source = "/home/u/" + std::string(pad, 'x') + "/clip.avi";
+        const std::string header = ReportHeader(source, "/y/clip.mp4");
+        cutBetweenCrAndLf = cutBetweenCrAndLf || (header[254] == '\r' && header[255] == '\n');
+
+        std::vector<std::string> chunks = CutIntoChunks(header);
+        chunks.push_back(ProgressReport(50, 120, "2.50"));
+        chunks.push_back(ProgressReport(125, 300, "5.00") + "\r\n");
+
+        ProgressMonitor monitor({});
+        ShownRow row;
+        const FeedResult fed = FeedChunks(monitor, chunks, row);
+        EXPECT_EQ(fed.cause, ReadingEndCause::None);
+        EXPECT_EQ(monitor.DurationSeconds(), 5);
+        EXPECT_EQ(row.progressHistory, (std::vector<std::string>{"50%", "100%"}));
+    }
+    EXPECT_TRUE(cutBetweenCrAndLf); // the sweep really reaches that cut
+}
+
 // The report exactly as the encoder prints it, read 255 bytes at a time from a full pipe.
 TEST(ProgressMonitorReport, RealLookingReportInFullPipeChunks) {
     std::string report = ReportHeader("/x/clip.avi", "/y/clip.mp4");

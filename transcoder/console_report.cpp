@@ -82,6 +82,16 @@ std::string FormatAudioStreamLine(int index, std::string_view codec, int sampleR
     return line;
 }
 
+std::string HeaderPath(std::string_view path) {
+    std::string shown(path);
+    for (char& c : shown) {
+        if (c == '\r' || c == '\n') {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
 ConsoleReport::ConsoleReport(int fd) : m_fd(fd) {
     struct stat info {};
     m_pipe = ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);

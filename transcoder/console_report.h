@@ -35,6 +35,11 @@ std::string FormatVideoStreamLine(int index, std::string_view codec, int width, 
 std::string FormatAudioStreamLine(int index, std::string_view codec, int sampleRate, int channels,
                                   int64_t bitRate);
 
+// A path for the header lines: a CR or LF in a file name (legal here) would end the header
+// line early and put the rest of the name, with any marker or failure word it holds, on a line
+// of its own that the main program reads for values. They show as "?".
+std::string HeaderPath(std::string_view path);
+
 // How a line may fall into the main program's reads. The main program reads the pipe 255 bytes
 // at a time and looks at each read on its own: a line cut between two reads is seen as two
 // lines, so a duration, a frame size, a time value or a failure word cut in two is misread,

@@ -267,7 +267,7 @@ void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
 void DescribeOutput(const OutputSetup& setup, const std::string& path, ConsoleReport& report) {
     // Nothing here is read for values, so these lines go out at once: waiting for room would
     // only hold up the start of the conversion.
-    report.Line("Output #0, " + setup.muxer + ", to '" + path + "':", Fit::Any);
+    report.Line("Output #0, " + setup.muxer + ", to '" + HeaderPath(path) + "':", Fit::Any);
     if (setup.video) {
         const StreamOutput& v = *setup.video;
         report.Line(FormatVideoStreamLine(v.outputIndex, v.codecName, v.width, v.height,

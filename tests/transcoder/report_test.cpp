@@ -255,6 +255,22 @@ TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
     EXPECT_EQ(lastProgress, "100%");
 }
 
+TEST(Report, NamesWithLineBreaksStayInsideTheirHeaderLines) {
+    const Fixtures& f = SharedFixtures();
+    const auto source = f.folder / "clip\r\nfailed time.avi";
+    std::filesystem::copy_file(f.avi, source);
+    const auto output = f.outFolder / "clip\r\nUnexpected time=x.mp4";
+    const RunResult run = RunProgram({EncoderPath(), "-@", "-y", "-i", source.string(), "-vcodec",
+                                      "mpeg4", "-s", "320x240", output.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const std::string& line : Lines(run.output)) {
+        if (line.find("failed") != std::string::npos ||
+            line.find("Unexpected") != std::string::npos) {
+            EXPECT_TRUE(line.starts_with("Input #0,") || line.starts_with("Output #0,")) << line;
+        }
+    }
+}
+
 TEST(Report, AudioOnlyProgressHasNoFrameCount) {
     const Fixtures& f = SharedFixtures();
     const auto output = f.outFolder / "report.mp3";

@@ -27,6 +27,8 @@ std::optional<double> ParseDecimal(std::string_view text) {
     return value;
 }
 
+constexpr int kMaxKbps = 1000000;
+
 // Options that take a value, and the ones that stand alone.
 enum class Kind { Flag, Value };
 
@@ -241,12 +243,18 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         if (bad) {
             return fail("Unexpected value \"" + value + "\" for " + arg + ", conversion failed");
         }
-        const bool negative = (o.videoBitrateKbps && *o.videoBitrateKbps <= 0) ||
-                              (o.audioBitrateKbps && *o.audioBitrateKbps <= 0) ||
-                              (o.sampleRateHz && *o.sampleRateHz <= 0) ||
-                              (o.channels && *o.channels <= 0) ||
-                              (o.volumeLevel && *o.volumeLevel < 0);
-        if (negative) {
+        // Bitrates are turned into bits per second in plain integers; a gigabit a second is
+        // beyond every codec here, and a value past it would overflow.
+        auto bitrateOutOfRange = [](const std::optional<int>& kbps) {
+            return kbps && (*kbps <= 0 || *kbps > kMaxKbps);
+        };
+        const bool outOfRange =
+            bitrateOutOfRange(o.videoBitrateKbps) || bitrateOutOfRange(o.audioBitrateKbps) ||
+            (o.videoToleranceKbps &&
+             (*o.videoToleranceKbps < 0 || *o.videoToleranceKbps > kMaxKbps)) ||
+            (o.sampleRateHz && *o.sampleRateHz <= 0) || (o.channels && *o.channels <= 0) ||
+            (o.volumeLevel && *o.volumeLevel < 0);
+        if (outOfRange) {
             return fail("Unexpected value \"" + value + "\" for " + arg + ", conversion failed");
         }
     }

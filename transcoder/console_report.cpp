@@ -4,11 +4,19 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(500);
+// The main program's read size, and how long a line waits for the reader to make room: a few
+// of its reads, so that a reader that has gone away cannot hold the converter up.
+constexpr size_t kReaderChunk = 255;
+constexpr auto kRoomWait = std::chrono::seconds(3);
+constexpr auto kRoomPoll = std::chrono::milliseconds(10);
 
 std::string Printf(const char* format, auto... values) {
     char buffer[256];
@@ -74,6 +82,38 @@ std::string FormatAudioStreamLine(int index, std::string_view codec, int sampleR
     return line;
 }
 
+std::string HeaderPath(std::string_view path) {
+    std::string shown(path);
+    for (char& c : shown) {
+        if (c == '\r' || c == '\n') {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
+ConsoleReport::ConsoleReport(int fd) : m_fd(fd) {
+    struct stat info {};
+    m_pipe = ::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode);
+}
+
+bool ConsoleReport::FitsInNextRead(size_t size) const {
+    int unread = 0;
+    if (!m_pipe || ::ioctl(m_fd, FIONREAD, &unread) != 0 || unread <= 0) {
+        // Nothing unread: the next read starts with this text. A text longer than a read is cut
+        // whatever we do; only the header lines with their paths get that long.
+        return true;
+    }
+    return static_cast<size_t>(unread) + size <= kReaderChunk;
+}
+
+void ConsoleReport::WaitUntilFits(size_t size) const {
+    const auto deadline = std::chrono::steady_clock::now() + kRoomWait;
+    while (!FitsInNextRead(size) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kRoomPoll);
+    }
+}
+
 void ConsoleReport::WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
@@ -87,7 +127,7 @@ void ConsoleReport::WriteAll(std::string_view bytes) {
     }
 }
 
-void ConsoleReport::Line(std::string_view text) {
+void ConsoleReport::Line(std::string_view text, Fit fit) {
     std::lock_guard lock(m_mutex);
     std::string out;
     if (m_progressOpen) {
@@ -97,6 +137,9 @@ void ConsoleReport::Line(std::string_view text) {
     }
     out += text;
     out += "\r\n";
+    if (fit == Fit::Whole) {
+        WaitUntilFits(out.size());
+    }
     WriteAll(out);
 }
 
@@ -112,9 +155,14 @@ void ConsoleReport::Progress(const ProgressFigures& figures, bool final) {
         m_lastProgress = now;
         return;
     }
-    m_lastProgress = now;
     std::string out = FormatProgress(figures);
     out += final ? "\r\r\n" : "\r";
+    if (final) {
+        WaitUntilFits(out.size());
+    } else if (!FitsInNextRead(out.size())) {
+        return;
+    }
+    m_lastProgress = now;
     m_progressOpen = !final;
     WriteAll(out);
 }

@@ -35,20 +35,39 @@ std::string FormatVideoStreamLine(int index, std::string_view codec, int width, 
 std::string FormatAudioStreamLine(int index, std::string_view codec, int sampleRate, int channels,
                                   int64_t bitRate);
 
+// A path for the header lines: a CR or LF in a file name (legal here) would end the header
+// line early and put the rest of the name, with any marker or failure word it holds, on a line
+// of its own that the main program reads for values. They show as "?".
+std::string HeaderPath(std::string_view path);
+
+// How a line may fall into the main program's reads. The main program reads the pipe 255 bytes
+// at a time and looks at each read on its own: a line cut between two reads is seen as two
+// lines, so a duration, a frame size, a time value or a failure word cut in two is misread,
+// and a cut time value even ends the main program's reading of a job that is still running.
+enum class Fit {
+    Whole, // waits (a little) until the line fits behind what is still unread
+    Any,   // lines nobody reads values from: the headers with their paths, the summaries
+};
+
 // Writes the report to standard error, which the main program reads mixed with standard
 // output. Safe to call from several threads.
 class ConsoleReport {
 public:
-    explicit ConsoleReport(int fd = 2) : m_fd(fd) {}
+    explicit ConsoleReport(int fd = 2);
 
-    void Line(std::string_view text);
-    // Progress at most every 500 ms unless forced; the final one ends the progress line.
+    void Line(std::string_view text, Fit fit = Fit::Whole);
+    // Progress at most every 500 ms unless forced; the final one ends the progress line. A
+    // report that would not arrive whole is left out; the next frame tries again.
     void Progress(const ProgressFigures& figures, bool final);
 
 private:
     void WriteAll(std::string_view bytes);
+    // Whether `size` more bytes still fall into the reader's next read.
+    bool FitsInNextRead(size_t size) const;
+    void WaitUntilFits(size_t size) const;
 
     int m_fd;
+    bool m_pipe = false;
     std::mutex m_mutex;
     bool m_progressOpen = false;
     std::chrono::steady_clock::time_point m_lastProgress{};

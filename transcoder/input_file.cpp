@@ -175,7 +175,9 @@ OpenedInput OpenInput(const TranscodeOptions& options, const AVIOInterruptCB& in
 }
 
 void DescribeInput(const AVFormatContext* input, const std::string& path, ConsoleReport& report) {
-    report.Line("Input #0, " + std::string(input->iformat->name) + ", from '" + path + "':");
+    report.Line("Input #0, " + std::string(input->iformat->name) + ", from '" + HeaderPath(path) +
+                    "':",
+                Fit::Any);
     const int64_t duration = input->duration == AV_NOPTS_VALUE ? -1 : input->duration;
     const int64_t start = input->start_time == AV_NOPTS_VALUE ? 0 : input->start_time;
     report.Line(FormatDurationLine(duration, start, input->bit_rate));

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     ConsoleReport report;
     const ParsedArguments parsed = ParseArguments(args);
     if (!parsed.options.quietBanner) {
-        report.Line("zorir3e.exe, a video and audio converter on FFmpeg's libraries");
+        report.Line("zorir3e.exe, a video and audio converter on FFmpeg's libraries", Fit::Any);
     }
     if (!parsed.ok()) {
         report.Line(parsed.error);

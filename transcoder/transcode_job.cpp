@@ -265,22 +265,27 @@ void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
 }
 
 void DescribeOutput(const OutputSetup& setup, const std::string& path, ConsoleReport& report) {
-    report.Line("Output #0, " + setup.muxer + ", to '" + path + "':");
+    // Nothing here is read for values, so these lines go out at once: waiting for room would
+    // only hold up the start of the conversion.
+    report.Line("Output #0, " + setup.muxer + ", to '" + HeaderPath(path) + "':", Fit::Any);
     if (setup.video) {
         const StreamOutput& v = *setup.video;
         report.Line(FormatVideoStreamLine(v.outputIndex, v.codecName, v.width, v.height,
-                                          av_q2d(v.frameRate), 'c'));
+                                          av_q2d(v.frameRate), 'c'),
+                    Fit::Any);
     }
     if (setup.audio) {
         const StreamOutput& a = *setup.audio;
         report.Line(
-            FormatAudioStreamLine(a.outputIndex, a.codecName, a.sampleRate, a.channels, a.bitRate));
+            FormatAudioStreamLine(a.outputIndex, a.codecName, a.sampleRate, a.channels, a.bitRate),
+            Fit::Any);
     }
-    report.Line("Stream mapping:");
+    report.Line("Stream mapping:", Fit::Any);
     for (const StreamOutput* out :
          {setup.video ? &*setup.video : nullptr, setup.audio ? &*setup.audio : nullptr}) {
         if (out != nullptr) {
-            report.Line(Text("  Stream #0.%d -> #0.%d", out->inputIndex, out->outputIndex));
+            report.Line(Text("  Stream #0.%d -> #0.%d", out->inputIndex, out->outputIndex),
+                        Fit::Any);
         }
     }
 }
@@ -357,7 +362,7 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
         return 1;
     }
     for (const std::string& note : setup.notes) {
-        report.Line(note);
+        report.Line(note, Fit::Any);
     }
     DescribeOutput(setup, options.outputPath, report);
 
@@ -402,6 +407,7 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     const double overhead = payload > 0 ? (total - payload) * 100.0 / payload : 0.0;
     report.Line(Text("video:%lldkB audio:%lldkB muxing overhead %.3f%%",
                      static_cast<long long>(encodeSide.videoBytes() / 1024),
-                     static_cast<long long>(encodeSide.audioBytes() / 1024), overhead));
+                     static_cast<long long>(encodeSide.audioBytes() / 1024), overhead),
+                Fit::Any);
     return 0;
 }

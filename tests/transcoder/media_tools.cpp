@@ -15,11 +15,13 @@
 
 extern char** environ;
 
-RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
-    RunResult result;
+namespace {
+
+// Starts argv with standard output and error on one pipe; the read end comes back in *readEnd.
+pid_t Spawn(const std::vector<std::string>& argv, int* readEnd) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        return result;
+        return -1;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -37,6 +39,69 @@ RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
     ::close(fds[1]);
     if (spawned != 0) {
         ::close(fds[0]);
+        return -1;
+    }
+    *readEnd = fds[0];
+    return pid;
+}
+
+void Reap(pid_t pid, RunResult& result) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.signal = WTERMSIG(status);
+    }
+}
+
+} // namespace
+
+RunResult RunProgramReadInChunks(const std::vector<std::string>& argv, const PacedReading& pace,
+                                 std::vector<std::string>& chunks, int timeoutSeconds) {
+    RunResult result;
+    int readEnd = -1;
+    const pid_t pid = Spawn(argv, &readEnd);
+    if (pid < 0) {
+        return result;
+    }
+    result.started = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    std::vector<char> buffer(pace.chunkBytes);
+    int pauseMs = pace.firstPauseMs;
+    for (;;) {
+        ::usleep(static_cast<useconds_t>(pauseMs) * 1000);
+        pauseMs = pace.pauseMs;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd p{readEnd, POLLIN, 0};
+        if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) == 0) {
+            result.timedOut = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        const ssize_t n = ::read(readEnd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        chunks.emplace_back(buffer.data(), static_cast<size_t>(n));
+        result.output += chunks.back();
+    }
+    ::close(readEnd);
+    Reap(pid, result);
+    return result;
+}
+
+RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
+    RunResult result;
+    int readEnd = -1;
+    const pid_t pid = Spawn(argv, &readEnd);
+    if (pid < 0) {
         return result;
     }
     result.started = true;
@@ -51,7 +116,7 @@ RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
             ::kill(pid, SIGKILL);
             break;
         }
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p{readEnd, POLLIN, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
         if (ready < 0 && errno != EINTR) {
             break;
@@ -59,7 +124,7 @@ RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
         if (ready <= 0) {
             continue;
         }
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        const ssize_t n = ::read(readEnd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -68,15 +133,8 @@ RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds) {
         }
         result.output.append(buffer, static_cast<size_t>(n));
     }
-    ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
-        result.signal = WTERMSIG(status);
-    }
+    ::close(readEnd);
+    Reap(pid, result);
     return result;
 }
 

@@ -18,6 +18,16 @@ struct RunResult {
 
 RunResult RunProgram(const std::vector<std::string>& argv, int timeoutSeconds = 120);
 
+// The output read the way the main program reads it: a pause, then at most `chunkBytes`, again
+// and again until the output closes. Each read is one entry of `chunks`.
+struct PacedReading {
+    int firstPauseMs = 0;
+    int pauseMs = 360;
+    size_t chunkBytes = 255;
+};
+RunResult RunProgramReadInChunks(const std::vector<std::string>& argv, const PacedReading& pace,
+                                 std::vector<std::string>& chunks, int timeoutSeconds = 120);
+
 // The encoder in the build's program folder.
 std::string EncoderPath();
 

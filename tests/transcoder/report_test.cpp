@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/probe_parser.h"
+#include "encoder/output_lines.h"
+#include "engine/progress_monitor.h"
 #include "fixtures.h"
 
 namespace {
@@ -181,6 +184,91 @@ TEST(Report, ConversionReportReadsAsTheMonitorExpects) {
     const std::string last = lines[lines.size() - 2];
     EXPECT_NE(last.find("frame=500 "), std::string::npos) << last;
     EXPECT_NE(last.find("time=20.0"), std::string::npos) << last;
+}
+
+// The main program reads the report 255 bytes at a time and looks at each read on its own, so
+// a line cut between two reads is misread: a video line cut in two leaves the probe without a
+// frame size, and a cut time value ends the reading of a job that is still converting.
+TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
+    const Fixtures& f = SharedFixtures();
+
+    // A probe of a source whose name makes the first read end inside the frame size of the
+    // video line.
+    const RunResult plain = RunProgram({EncoderPath(), "-@", "-y", "-i", f.avi.string()});
+    const size_t frameSize = plain.output.find("640x360");
+    ASSERT_NE(frameSize, std::string::npos) << plain.output;
+    ASSERT_LT(frameSize, 253u);
+    const auto longName =
+        f.folder / (std::string(253 - frameSize, 'n') + f.avi.filename().string());
+    std::filesystem::copy_file(f.avi, longName);
+    std::vector<std::string> chunks;
+    const RunResult probe = RunProgramReadInChunks(
+        {EncoderPath(), "-@", "-y", "-i", longName.string()}, PacedReading{500, 500, 255}, chunks);
+    ASSERT_EQ(probe.exitCode, 0) << probe.output;
+    LineBuffer log;
+    for (const std::string& chunk : chunks) {
+        log.AppendChunk(chunk);
+    }
+    const ProbeResult described = ParseProbeOutput(log.Lines());
+    EXPECT_EQ(described.frameSizeText, "640 x 360") << probe.output;
+    EXPECT_EQ(described.frameRateText, "25");
+    EXPECT_EQ(described.durationText, "00:00:02");
+
+    // A job whose reader falls behind at the start, as a busy main program does: the header
+    // and the first reports pile up in the pipe.
+    const auto source = f.folder / "paced.mp4";
+    MakeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+               "sine=sample_rate=44100", "-t", "20", "-c:v", "mpeg4", "-c:a", "aac",
+               source.string()});
+    chunks.clear();
+    const RunResult job = RunProgramReadInChunks(
+        JobArguments(
+            source.string(),
+            R"~( -vcodec "h264"  -b "1200"  -acodec "mpeg4aac" -ab "64" -ar "44100" -ac "2 (stereo)" -s 640x480)~",
+            (f.outFolder / "paced.mp4").string()),
+        PacedReading{2000, 360, 255}, chunks);
+    ASSERT_EQ(job.exitCode, 0) << job.output;
+    ProgressMonitor monitor(MonitorSetup{});
+    std::string lastProgress;
+    const std::regex report(
+        R"~(frame=\d+ q=\d+\.\d size=\d+kB time=\d+\.\d\d bitrate=\d+\.\dkbits/s)~");
+    for (const std::string& chunk : chunks) {
+        const ChunkOutcome outcome = monitor.FeedChunk(SplitChunkIntoLines(chunk));
+        ASSERT_EQ(outcome.decision, ReadDecision::KeepReading) << chunk;
+        for (const MonitorUpdate& update : outcome.updates) {
+            if (update.target == MonitorUpdate::Target::ProgressColumn) {
+                lastProgress = update.text;
+            }
+        }
+        for (const std::string& line : SplitChunkIntoLines(chunk)) {
+            if (line.find("frame=") == std::string::npos &&
+                line.find("kbits/s") == std::string::npos) {
+                continue;
+            }
+            std::stringstream reports(line);
+            std::string one;
+            while (std::getline(reports, one, '\r')) {
+                EXPECT_TRUE(one.empty() || std::regex_match(one, report)) << "cut: " << one;
+            }
+        }
+    }
+    EXPECT_EQ(lastProgress, "100%");
+}
+
+TEST(Report, NamesWithLineBreaksStayInsideTheirHeaderLines) {
+    const Fixtures& f = SharedFixtures();
+    const auto source = f.folder / "clip\r\nfailed time.avi";
+    std::filesystem::copy_file(f.avi, source);
+    const auto output = f.outFolder / "clip\r\nUnexpected time=x.mp4";
+    const RunResult run = RunProgram({EncoderPath(), "-@", "-y", "-i", source.string(), "-vcodec",
+                                      "mpeg4", "-s", "320x240", output.string()});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const std::string& line : Lines(run.output)) {
+        if (line.find("failed") != std::string::npos ||
+            line.find("Unexpected") != std::string::npos) {
+            EXPECT_TRUE(line.starts_with("Input #0,") || line.starts_with("Output #0,")) << line;
+        }
+    }
 }
 
 TEST(Report, AudioOnlyProgressHasNoFrameCount) {

@@ -109,7 +109,8 @@ TEST(Arguments, WhatCannotBeUnderstoodFailsWithAFailureWord) {
     for (const char* line :
          {R"(x -i "/a" -frobnicate "/o")", R"(x -i "/a" -s 320by240 "/o")",
           R"(x -i "/a" -ar "fast" "/o")", R"(x -i "/a" -r "abc" "/o")", R"(x "/o")",
-          R"(x -i "/a" "/o" "/p")", R"(x -i "/a" -b)", R"~(x -i "/a" -padtop 3 "/o")~"}) {
+          R"(x -i "/a" "/o" "/p")", R"(x -i "/a" -b)", R"~(x -i "/a" -padtop 3 "/o")~",
+          R"(x -i "/a" -ab "3000000" "/o")", R"(x -i "/a" -bt "3000000" "/o")"}) {
         const ParsedArguments parsed = Parse(line);
         EXPECT_FALSE(parsed.ok()) << line;
         const bool worded = parsed.error.find("failed") != std::string::npos ||

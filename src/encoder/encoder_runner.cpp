@@ -3,6 +3,7 @@
 #include "encoder/child_reaper.h"
 #include "encoder/command_line.h"
 #include "encoder/delay.h"
+#include "encoder/spawn_records.h"
 #include "encoder/unique_fd.h"
 #include "support/ui_thread.h"
 
@@ -54,42 +55,6 @@ bool KeepAboveStandard(UniqueFd& fd) {
     fd.Reset(moved);
     return true;
 }
-
-class SpawnFileActions {
-public:
-    SpawnFileActions() { m_ok = ::posix_spawn_file_actions_init(&m_actions) == 0; }
-    ~SpawnFileActions() {
-        if (m_ok) {
-            ::posix_spawn_file_actions_destroy(&m_actions);
-        }
-    }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    bool Ok() const { return m_ok; }
-    posix_spawn_file_actions_t* Get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions{};
-    bool m_ok = false;
-};
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() { m_ok = ::posix_spawnattr_init(&m_attributes) == 0; }
-    ~SpawnAttributes() {
-        if (m_ok) {
-            ::posix_spawnattr_destroy(&m_attributes);
-        }
-    }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    bool Ok() const { return m_ok; }
-    posix_spawnattr_t* Get() { return &m_attributes; }
-
-private:
-    posix_spawnattr_t m_attributes{};
-    bool m_ok = false;
-};
 
 // Starts `program` with `args`, its standard output and error on `writeEnd`. Returns the
 // child's id, or -1.

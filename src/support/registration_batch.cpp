@@ -1,56 +1,14 @@
 #include "support/registration_batch.h"
 
+#include "encoder/child_reaper.h"
+#include "encoder/spawn_records.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <thread>
-
 extern char** environ;
-
-namespace {
-
-// posix_spawn's two option records, released however the start ends.
-class SpawnFileActions {
-public:
-    SpawnFileActions() : m_ready(posix_spawn_file_actions_init(&m_actions) == 0) {}
-    ~SpawnFileActions() {
-        if (m_ready) {
-            posix_spawn_file_actions_destroy(&m_actions);
-        }
-    }
-    SpawnFileActions(const SpawnFileActions&) = delete;
-    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
-    bool Ready() const { return m_ready; }
-    posix_spawn_file_actions_t* Get() { return &m_actions; }
-
-private:
-    posix_spawn_file_actions_t m_actions{};
-    bool m_ready;
-};
-
-class SpawnAttributes {
-public:
-    SpawnAttributes() : m_ready(posix_spawnattr_init(&m_attr) == 0) {}
-    ~SpawnAttributes() {
-        if (m_ready) {
-            posix_spawnattr_destroy(&m_attr);
-        }
-    }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    bool Ready() const { return m_ready; }
-    posix_spawnattr_t* Get() { return &m_attr; }
-
-private:
-    posix_spawnattr_t m_attr{};
-    bool m_ready;
-};
-
-} // namespace
 
 std::optional<pid_t> RunRegistrationBatch(const std::string& appDir) {
     std::string script = appDir + kRegistrationScriptName;
@@ -61,7 +19,7 @@ std::optional<pid_t> RunRegistrationBatch(const std::string& appDir) {
 
     SpawnFileActions actions;
     SpawnAttributes attr;
-    if (!actions.Ready() || !attr.Ready()) {
+    if (!actions.Ok() || !attr.Ok()) {
         return std::nullopt;
     }
     for (int fd = 0; fd <= 2; ++fd) {
@@ -80,9 +38,6 @@ std::optional<pid_t> RunRegistrationBatch(const std::string& appDir) {
     }
 
     // Nobody waits for the script, but it must not stay behind as a zombie either.
-    std::thread([pid] {
-        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
+    ReapLater(pid);
     return pid;
 }

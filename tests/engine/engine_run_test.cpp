@@ -355,6 +355,8 @@ TEST_F(EngineRunTest, StopDuringARetry) {
         }
         EXPECT_EQ(MessageTexts(), std::vector<std::string>{kStopQuestionText});
         EXPECT_FALSE(H().State().StopRequested.load());
+        // The handler looks at this turn's `retrying`, which ends with the turn.
+        H().OnProgressChange(nullptr);
     }
 }
 

@@ -37,10 +37,14 @@ public slots:
     }
 
     void PowerOff(bool interactive) {
-        QFile record(m_recordPath);
-        if (record.open(QIODevice::Append | QIODevice::Text)) {
-            record.write(interactive ? "PowerOff interactive=true\n"
-                                     : "PowerOff interactive=false\n");
+        // The record is closed, and so on disk, before any reply leaves: the test reads it as
+        // soon as the answer arrives.
+        {
+            QFile record(m_recordPath);
+            if (record.open(QIODevice::Append | QIODevice::Text)) {
+                record.write(interactive ? "PowerOff interactive=true\n"
+                                         : "PowerOff interactive=false\n");
+            }
         }
         if (m_mode == QLatin1String("refuse")) {
             sendErrorReply(QStringLiteral("org.freedesktop.login1.OperationInProgress"),

@@ -1,5 +1,6 @@
 #include "analysis/probe_parser.h"
 
+#include "command/text_rules.h"
 #include "encoder/command_line.h"
 
 namespace {
@@ -20,16 +21,6 @@ std::string_view Copy(std::string_view text, long long start, long long count) {
     return text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count));
 }
 
-// 1-based position of `what` in `text`, 0 when it does not occur.
-long long Pos(std::string_view what, std::string_view text) {
-    const size_t found = text.find(what);
-    return found == std::string_view::npos ? 0 : static_cast<long long>(found) + 1;
-}
-
-std::string_view Rest(std::string_view text, long long start) {
-    return Copy(text, start, static_cast<long long>(text.size()));
-}
-
 // "Duration: 00:01:23.4, start: ..." gives "00:01:23"; the fraction is dropped.
 std::string DurationFrom(std::string_view afterMarker) {
     std::string duration(Copy(afterMarker, 1, 2));
@@ -43,9 +34,9 @@ std::string DurationFrom(std::string_view afterMarker) {
 // "640x480 [SAR 1:1 DAR 4:3]" gives "640 x 480 [SAR 1:1 DAR 4:3]": whatever follows the
 // height stays. A field without a lower-case x, or with nothing on one side of it, gives none.
 std::string FrameSizeFrom(std::string_view field) {
-    const long long x = Pos("x", field);
+    const long long x = TextPos("x", field);
     const std::string_view width = Copy(field, 1, x - 1);
-    const std::string_view height = x == 0 ? std::string_view() : Rest(field, x + 1);
+    const std::string_view height = x == 0 ? std::string_view() : FromPosition(field, x + 1);
     if (width.empty() || height.empty()) {
         return "0 x 0";
     }
@@ -58,12 +49,12 @@ std::string FrameSizeFrom(std::string_view field) {
 // The number in front of " fps", without its fraction when that begins with "00". A text
 // without a point is compared from its first character, so "00..." there becomes empty.
 std::string FrameRateFrom(std::string_view rateRemainder) {
-    const long long fps = Pos("fps", rateRemainder);
+    const long long fps = TextPos("fps", rateRemainder);
     if (fps == 0) {
         return {};
     }
     std::string rate(Copy(rateRemainder, 1, fps - 2));
-    const long long point = Pos(".", rate);
+    const long long point = TextPos(".", rate);
     if (Copy(rate, point + 1, 2) == "00") {
         rate = std::string(Copy(rate, 1, point - 1));
     }
@@ -74,11 +65,11 @@ std::string FrameRateFrom(std::string_view rateRemainder) {
 // field ends at a comma, and the blank after the comma is dropped with it. Without a comma the
 // field counts as empty and a single character is dropped.
 void ReadVideoLine(std::string_view line, ProbeResult& result) {
-    std::string_view text = Rest(line, Pos(kVideoMarker, line) + 7);
-    text = Rest(text, Pos(",", text) + 2);
-    const long long comma = Pos(",", text);
+    std::string_view text = FromPosition(line, TextPos(kVideoMarker, line) + 7);
+    text = FromPosition(text, TextPos(",", text) + 2);
+    const long long comma = TextPos(",", text);
     const std::string_view sizeField = Copy(text, 1, comma - 1);
-    const std::string_view rateRemainder = Rest(text, comma + 2);
+    const std::string_view rateRemainder = FromPosition(text, comma + 2);
     result.frameSizeText = FrameSizeFrom(sizeField);
     result.frameRateText = FrameRateFrom(rateRemainder);
 }
@@ -109,16 +100,16 @@ bool ProbeOutputRejected(const std::vector<std::string>& lines) {
 ProbeResult ParseProbeOutput(const std::vector<std::string>& lines) {
     ProbeResult result;
     for (const std::string& line : lines) {
-        if (const long long duration = Pos(kDurationMarker, line); duration != 0) {
+        if (const long long duration = TextPos(kDurationMarker, line); duration != 0) {
             const std::string_view afterMarker =
-                Rest(line, duration + static_cast<long long>(kDurationMarker.size()));
+                FromPosition(line, duration + static_cast<long long>(kDurationMarker.size()));
             if (Copy(afterMarker, 1, 3) == "N/A") {
                 result.durationText = "00:00:00";
                 return result;
             }
             result.durationText = DurationFrom(afterMarker);
         }
-        if (Pos(kVideoMarker, line) != 0) {
+        if (TextPos(kVideoMarker, line) != 0) {
             ReadVideoLine(line, result);
         }
     }

@@ -1,5 +1,6 @@
 #include "engine/encoder_job.h"
 
+#include "analysis/analysis_texts.h"
 #include "encoder/delay.h"
 #include "encoder/encoder_contract.h"
 #include "encoder/encoder_runner.h"
@@ -15,21 +16,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-bool LowerExtensionIs(const std::string& path, std::string_view extension) {
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return false;
-    }
-    std::string found = path.substr(dot);
-    for (char& c : found) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return found == extension;
-}
 
 bool FileExistsAt(const std::string& path) {
     struct stat info {};
@@ -49,8 +35,7 @@ class JobReading {
 public:
     JobReading(EngineUi& ui, ConversionState& state, const EncoderJob& job)
         : m_ui(ui), m_state(state), m_row(job.row),
-          m_monitor(
-              MonitorSetup{state.RetryPass.load(), LowerExtensionIs(job.sourcePath, ".cda")}) {}
+          m_monitor(MonitorSetup{state.RetryPass.load(), IsAudioCdTrack(job.sourcePath)}) {}
 
     RunnerStep BeforeRead() {
         if (m_state.AbortRequested.load()) {

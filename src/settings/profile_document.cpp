@@ -5,6 +5,7 @@
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view text) {
     const std::size_t first = text.find_first_not_of(kBlanks);
@@ -90,6 +91,11 @@ bool EndsWithCr(std::string_view line) {
 } // namespace
 
 ProfileDocument::ProfileDocument(std::string_view text) {
+    // Left in place, the mark would hide the first section's header from every lookup.
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        m_byteOrderMark = true;
+        text.remove_prefix(kByteOrderMark.size());
+    }
     m_lines.clear();
     std::size_t start = 0;
     while (true) {
@@ -239,7 +245,10 @@ std::string ProfileDocument::Text() const {
         size += line.size() + 1;
     }
     std::string text;
-    text.reserve(size);
+    text.reserve(size + kByteOrderMark.size());
+    if (m_byteOrderMark) {
+        text += kByteOrderMark;
+    }
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (i > 0) {
             text += '\n';

@@ -5,6 +5,8 @@
 // first key of a name winning, and a write touching exactly one line. Every other line - other
 // sections and keys, comments, blank lines, lines that mean nothing - stays byte for byte.
 // The text may hold anything, binary garbage included; nothing here throws on its content.
+// A UTF-8 byte-order mark at the very start (editors on other systems write one) is not part
+// of the first line: it is set aside on reading and put back in front on writing.
 
 #include <cstdint>
 #include <optional>
@@ -51,6 +53,7 @@ private:
     // ending in LF (or an empty one) ends with an empty entry.
     std::vector<std::string> m_lines{std::string()};
     std::string m_lineEnd = "\n"; // the file's own style for lines we add: "\n" or "\r\n"
+    bool m_byteOrderMark = false;
 };
 
 // A whole number as the settings file writes it: decimal with an optional sign, or hexadecimal

@@ -45,14 +45,44 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-// Where the content really lives: a link is followed, so that the link itself stays.
+// A chain of links longer than this is taken for a loop.
+constexpr int kMaxLinkHops = 40;
+
+// Where the content really lives. Links are followed one by one, also to a target that does
+// not exist yet (dotfile managers make the link before its file), so that the link itself
+// stays a link. Empty for a link that cannot be read or a loop of links.
 std::string WriteTarget(const std::string& path) {
-    std::error_code error;
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, error))) {
-        return path;
+    std::string current = path;
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error) {
+            return {};
+        }
+        current = target.is_absolute()
+                      ? target.string()
+                      : (std::filesystem::path(current).parent_path() / target).string();
     }
-    const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-    return error ? std::string() : target.string();
+    return {};
+}
+
+// Rewrites an existing file where it is. The old content is only cut back after the new one is
+// wholly written, so a short write leaves at worst old bytes behind the new ones.
+bool WriteInPlace(const std::string& target, const std::string& text) {
+    // O_NONBLOCK: should a named pipe have taken the file's place meanwhile, opening it must
+    // not wait for a reader.
+    OwnedFd fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info {};
+    if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    return WriteAll(fd.Get(), text) &&
+           ::ftruncate(fd.Get(), static_cast<off_t>(text.size())) == 0 && ::fsync(fd.Get()) == 0 &&
+           fd.Close();
 }
 
 } // namespace
@@ -125,7 +155,11 @@ bool WriteProfileFile(const std::string& path, const ProfileDocument& document) 
         (targetPath.parent_path() / ("." + targetPath.filename().string() + ".XXXXXX")).string();
     OwnedFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.Valid()) {
-        return false;
+        // A writable file in a folder this user may not write (set up so by an administrator):
+        // no temporary file can go beside it, but the file itself can still be rewritten.
+        // Other failures (a full disk among them) keep the old file as it is.
+        const bool folderRefused = errno == EACCES || errno == EPERM;
+        return exists && folderRefused && WriteInPlace(target, document.Text());
     }
     const bool written = WriteAll(fd.Get(), document.Text()) &&
                          (!exists || ::fchmod(fd.Get(), existing.st_mode & 07777) == 0) &&

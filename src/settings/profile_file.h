@@ -22,8 +22,11 @@ std::optional<ProfileDocument> ReadProfileFile(const std::string& path);
 
 // Replaces the file's content with the document's text. The new content goes to a temporary
 // file beside it that then takes the file's place, so a failure half-way (a full disk) leaves
-// the old file whole. A linked file is updated where the link points; an existing file keeps
-// its permissions. A file this user may not write is left alone. False on any failure.
+// the old file whole. Where no temporary file may be made there (a folder this user may not
+// write), an existing file is rewritten in place instead. A linked file is written where the
+// link points, even when the link's target does not exist yet, and the link stays; an
+// existing file keeps its permissions. A file this user may not write is left alone. False on
+// any failure.
 bool WriteProfileFile(const std::string& path, const ProfileDocument& document);
 
 // Creates the folder and any missing parents. True when the folder exists afterwards.

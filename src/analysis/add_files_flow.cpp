@@ -67,7 +67,7 @@ AddFilesFlow::AddFilesFlow(AddFilesControls controls, TFormAnalyzingSplash* spla
                                       const QString& frameRate, const QString& duration) {
                                    AddJobRowAndRemember(path, frameSize, frameRate, duration);
                                },
-                               [this] { ShowNewRow(); }}) {}
+                               [this] { ShowNewRow(); }, [this] { return m_givenUp; }}) {}
 
 void AddFilesFlow::AddSourceFiles() {
     StartupValues& values = *m_controls.Values;
@@ -91,6 +91,7 @@ void AddFilesFlow::AddSourceFiles() {
     }
     m_filterIndex = OpenDialogFilterIndex(answer.selectedFilter.toStdString());
 
+    m_givenUp = false;
     values.AnalysisDialogShown = true;
     m_splash->ShowOverMainWindow();
     m_controls.ConvertNowButton->setEnabled(false);
@@ -131,6 +132,9 @@ bool AddFilesFlow::AnalyseFile(const QString& path) {
     Delay(kPauseMs);
 
     const MediaInfo info = ReadMediaInfo(path);
+    if (m_givenUp) {
+        return true;
+    }
     const std::string localPath = QFile::encodeName(path).toStdString();
     const std::string frameSize = FrameSizeText(info.Width(), info.Height());
     const std::string frameRate = FrameRateText(info.FrameRate());
@@ -153,6 +157,23 @@ bool AddFilesFlow::AnalyseFile(const QString& path) {
     ShowNewRow();
     Delay(kPauseMs);
     return true;
+}
+
+void AddFilesFlow::EndForClose() {
+    StartupValues& values = *m_controls.Values;
+    if (!values.AnalysisDialogShown) {
+        return;
+    }
+    m_givenUp = true;
+    if (values.AnalysisRunning) {
+        m_splash->Button2Click();
+    }
+    // The loop below is still on the stack, and the program only leaves its event loop once
+    // the loop has returned: the dialog goes now, and the encoder is ended rather than waited
+    // for.
+    values.AnalysisDialogShown = false;
+    m_splash->close();
+    SourceProbe::EndEncoders();
 }
 
 void AddFilesFlow::AddJobRowAndRemember(const QString& path, const QString& frameSize,

@@ -46,6 +46,11 @@ public:
     void AddSourceFiles();
     void ButtonBrowseForFolderClick();
 
+    // The main window is closing while files are analysed: the analysis ends as Cancel would
+    // end it, except that the file in hand is not finished (a probe's encoder is ended, its
+    // row is not added), and the analysis dialog closes now. Nothing when no analysis runs.
+    void EndForClose();
+
     // How long one probe may wait for the encoder before it counts as rejected.
     void SetProbeTimeLimitMs(int ms) { m_probe.SetTimeLimitMs(ms); }
     const SourceProbe& Probe() const { return m_probe; }
@@ -66,8 +71,9 @@ private:
     AddFilesControls m_controls;
     TFormAnalyzingSplash* m_splash;
     SourceProbe m_probe;
-    int m_filterIndex = 0; // the open dialog's entry the user last opened files with
-    QString m_lastFolder;  // the folder the browse command chose last
+    bool m_givenUp = false; // the main window closed during the analysis
+    int m_filterIndex = 0;  // the open dialog's entry the user last opened files with
+    QString m_lastFolder;   // the folder the browse command chose last
     // The row added for the file in hand. A persistent index follows the row when rows above
     // it are removed, and becomes invalid when the row itself goes.
     QPersistentModelIndex m_newRow;

@@ -36,6 +36,9 @@ void SourceProbe::ProbeSourceFileDirectShow(const QString& sourcePath) {
 
 void SourceProbe::RunProbe(const std::string& commandLine, bool directShow) {
     m_probeFailed = false;
+    if (GivenUp()) {
+        return;
+    }
     if (OnUiThread()) {
         QCoreApplication::processEvents();
     }
@@ -48,6 +51,9 @@ void SourceProbe::RunProbe(const std::string& commandLine, bool directShow) {
     settings.waitAfterEnd = false;
     settings.appDir = m_appDir;
     settings.timeLimitMs = m_timeLimitMs;
+    // The encoder's whole report may already sit in the pipe when it is ended; reading it out
+    // at the probe's pace would keep a closing program alive for seconds.
+    settings.beforeRead = [this] { return GivenUp() ? RunnerStep::EndRun : RunnerStep::Continue; };
     settings.consumeChunk = [this](std::string_view chunk) {
         // The end of a chunk always ends a line, so the first line is complete after the
         // first chunk and the verdict settles there.
@@ -68,8 +74,9 @@ void SourceProbe::RunProbe(const std::string& commandLine, bool directShow) {
         AddProbedRow(directShow);
         throw;
     }
-    if (!result.started) {
-        // No row and no second route: the encoder is missing or broken, not the source.
+    if (!result.started || result.end == EncoderRunEnd::EndedByCheck) {
+        // No row and no second route: the encoder is missing or broken, not the source; or
+        // the analysis was given up while the encoder was describing it.
         return;
     }
     if (result.end == EncoderRunEnd::TimeLimitReached) {

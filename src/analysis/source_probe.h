@@ -18,6 +18,9 @@ struct SourceProbeHooks {
     std::function<void(const QString&, const QString&, const QString&, const QString&)> addJobRow;
     // Scrolls the row added last into view.
     std::function<void()> showNewRow;
+    // True once the analysis is given up (the main window closes): no probe starts any more,
+    // and one under way stops reading at its next turn and adds no row. May be empty.
+    std::function<bool()> givenUp;
 };
 
 class SourceProbe {
@@ -52,6 +55,7 @@ public:
 
 private:
     void AddProbedRow(bool directShow);
+    bool GivenUp() const { return m_hooks.givenUp && m_hooks.givenUp(); }
 
     std::string m_appDir;
     SourceProbeHooks m_hooks;

@@ -131,6 +131,15 @@ bool TForm1::FormCloseQuery() const {
 }
 
 void TForm1::FormClose() {
+    // Files still being analysed would otherwise go on into a list nobody sees, and keep the
+    // program from leaving its event loop until the last one is done.
+    try {
+        if (m_endAnalysis) {
+            m_endAnalysis();
+        }
+    } catch (...) {
+        // The settings are saved all the same.
+    }
     if (!m_saveSettings) {
         return;
     }

@@ -113,6 +113,9 @@ public:
 
     // Called when the window closes (not on "Exit"); a failure inside is swallowed.
     void SetSaveSettingsHook(std::function<void()> hook) { m_saveSettings = std::move(hook); }
+    // Called when the window closes, before the settings are saved: ends an analysis of added
+    // files that is under way.
+    void SetEndAnalysisHook(std::function<void()> hook) { m_endAnalysis = std::move(hook); }
 
     // The commands other parts of the program carry out.
     void SetAddFileHandler(std::function<void()> handler) { m_addFile = std::move(handler); }
@@ -174,6 +177,7 @@ private:
     QPointer<QCheckBox> m_checkBoxShutDown;
     QPointer<QDialog> m_aboutBox;
     std::function<void()> m_saveSettings;
+    std::function<void()> m_endAnalysis;
     std::function<void()> m_addFile;
     std::function<void()> m_convertNow;
     std::function<void()> m_stopConvert;

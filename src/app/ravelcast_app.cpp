@@ -77,6 +77,7 @@ RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
     m_addFiles = MakeAddFilesFlow(form1, m_formAnalyzingSplash);
     form1.SetAddFileHandler([this] { m_addFiles->AddSourceFiles(); });
     form1.SetBrowseForFolderHandler([this] { m_addFiles->ButtonBrowseForFolderClick(); });
+    form1.SetEndAnalysisHook([this] { m_addFiles->EndForClose(); });
 
     m_formAbout = new TFormAbout(&form1);
     form1.AttachAboutBox(m_formAbout);

@@ -34,6 +34,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -88,6 +90,13 @@ bool NoEncoderLeft() {
     return false;
 }
 
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 struct Row {
     QString path, size, rate, duration, output;
     bool checked = false;
@@ -109,6 +118,16 @@ public:
         return Make("small.avi", "-f lavfi -i color=c=gray:size=64x48:rate=10 -t 1 -c:v mjpeg");
     }
     std::string Junk() { return m_folder.Write("notes.avi", "this is no video at all\n"); }
+    // tone1.mp3 to tone10.mp3: ten files that each need the encoder's probe.
+    std::vector<std::string> TenTones() {
+        std::vector<std::string> files;
+        for (int number = 1; number <= 10; ++number) {
+            const std::string copy = m_folder.File("tone" + std::to_string(number) + ".mp3");
+            fs::copy_file(Tone(), copy, fs::copy_options::overwrite_existing);
+            files.push_back(copy);
+        }
+        return files;
+    }
     const TestFolder& Folder() const { return m_folder; }
 
 private:
@@ -243,13 +262,7 @@ TEST_F(AddFilesTest, VideoAudioAndUnreadableFilesEachGetTheirRow) {
 }
 
 TEST_F(AddFilesTest, CancelDuringTheThirdOfTenFiles) {
-    Media& media = Media::Get();
-    std::vector<std::string> files;
-    for (int number = 1; number <= 10; ++number) {
-        const std::string copy = media.Folder().File("tone" + std::to_string(number) + ".mp3");
-        fs::copy_file(media.Tone(), copy, fs::copy_options::overwrite_existing);
-        files.push_back(copy);
-    }
+    const std::vector<std::string> files = Media::Get().TenTones();
     bool shownAtCancel = false;
     bool convertLockedAtCancel = false;
     bool combosBackAtCancel = false;
@@ -277,6 +290,62 @@ TEST_F(AddFilesTest, CancelDuringTheThirdOfTenFiles) {
     EXPECT_EQ(FirstProbeLine(), "Input #0, mp3, from '" + files[2] + "':");
     ExpectIdleAgain();
     EXPECT_TRUE(NoEncoderLeft());
+}
+
+// Closing the main window is the other way out of an analysis. The program is in its event
+// loop as main() runs it; the close comes while the third file's probe has its encoder running.
+TEST_F(AddFilesTest, ClosingTheMainWindowDuringTheAnalysisEndsItAndTheProgram) {
+    const std::vector<std::string> files = Media::Get().TenTones();
+    const TestFolder home;
+    const std::string settingsFile = home.File("Kestrel/Ravelcast/ravelcast.ini");
+    struct RestoreConfigHome {
+        const char* saved = std::getenv("XDG_CONFIG_HOME");
+        std::string value = saved ? saved : "";
+        ~RestoreConfigHome() {
+            saved ? ::setenv("XDG_CONFIG_HOME", value.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
+        }
+    } restore;
+    ::setenv("XDG_CONFIG_HOME", home.Path().c_str(), 1);
+
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> closedAt;
+    int rowsAtClose = -1;
+    QString fileAtClose;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (List()->rowCount() < 2 || !EncoderAlive()) {
+            return;
+        }
+        closer.stop();
+        rowsAtClose = List()->rowCount();
+        fileAtClose = Splash().Panel1->text();
+        closedAt = Clock::now();
+        EXPECT_TRUE(Form1().close());
+    });
+    closer.start(5);
+    // Without the mend the remaining files take well over this.
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    QTimer::singleShot(0, [&] { Add(files); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    const auto left = Clock::now();
+
+    ASSERT_TRUE(closedAt.has_value());
+    std::cout << "closed while analysing " << fileAtClose.toStdString() << "; left the event loop "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(left - *closedAt).count()
+              << " ms later\n";
+    // The rows added before the close stay; the file in hand and the rest get none.
+    EXPECT_EQ(List()->rowCount(), rowsAtClose);
+    EXPECT_LT(rowsAtClose, 10);
+    for (int row = 0; row < List()->rowCount(); ++row) {
+        EXPECT_EQ(JobCellText(List(), row, kJobFileName), QString::fromStdString(files[row]));
+    }
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+    }
+    EXPECT_TRUE(NoEncoderLeft());
+    EXPECT_NE(ReadWholeFile(settingsFile).find("[General]\nOutputDir=\n"), std::string::npos);
+    EXPECT_FALSE(Form1().Values().AnalysisRunning);
+    EXPECT_FALSE(Form1().Values().AnalysisDialogShown);
 }
 
 TEST_F(AddFilesTest, RowsRemovedDuringAProbeDoNotLoseTheNewRow) {

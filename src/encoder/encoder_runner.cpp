@@ -111,11 +111,19 @@ public:
     ChildGuard(const ChildGuard&) = delete;
     ChildGuard& operator=(const ChildGuard&) = delete;
 
-    void WaitForExit() {
+    // Waits for the child and returns its wait status, or nothing if it could not be had
+    // (the child was not ours to wait for).
+    std::optional<int> WaitForExit() {
         int status = 0;
-        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        pid_t waited = -1;
+        do {
+            waited = ::waitpid(m_pid, &status, 0);
+        } while (waited < 0 && errno == EINTR);
         m_pid = -1;
+        if (waited < 0) {
+            return std::nullopt;
+        }
+        return status;
     }
 
 private:
@@ -320,7 +328,15 @@ EncoderRunResult EncoderRunner(std::string_view commandLine, const EncoderRunSet
 
     readEnd.Reset();
     if (result.end == EncoderRunEnd::OutputClosed && settings.waitAfterEnd) {
-        child.WaitForExit();
+        if (const std::optional<int> status = child.WaitForExit()) {
+            if (WIFSIGNALED(*status)) {
+                result.exit = ChildExit::Signalled;
+                result.exitValue = WTERMSIG(*status);
+            } else if (WIFEXITED(*status)) {
+                result.exitValue = WEXITSTATUS(*status);
+                result.exit = result.exitValue == 0 ? ChildExit::Clean : ChildExit::NonZero;
+            }
+        }
     }
     return result;
 }

@@ -45,10 +45,22 @@ struct EncoderRunSettings {
     int timeLimitMs = 0;
 };
 
+// How the child ended, as far as the runner saw it.
+enum class ChildExit {
+    NotWaitedFor, // the run ended through a callback or the time limit, or did not start
+    Clean,        // exit status 0
+    NonZero,      // an exit status other than 0 (exitValue)
+    Signalled,    // ended by a signal (exitValue holds its number), whoever sent it
+};
+
 struct EncoderRunResult {
     bool started = false;
     EncoderRunEnd end = EncoderRunEnd::NotStarted;
     pid_t processId = -1; // the child's id, for information; it may be gone already
+    // Known only after OutputClosed with waitAfterEnd: the runner reaps the child itself then,
+    // so the status is never taken by the background reaper.
+    ChildExit exit = ChildExit::NotWaitedFor;
+    int exitValue = 0;
 };
 
 // Starts the program named by `commandLine` and reads its output until the run ends. The

@@ -39,8 +39,8 @@ ConversionEngine::ConversionEngine(EngineControls controls, QObject* parent)
 ConversionEngine::~ConversionEngine() {
     if (m_worker.Running()) {
         ConversionState& state = *m_ui.Controls().State;
-        state.AbortRequested = true;
         state.StopRequested = true;
+        state.AbortRequested = true;
         ProcessKiller(kEncoderFileName);
         m_worker.Stop();
         // The worker waits on this thread for every window it touches, so this thread keeps
@@ -99,10 +99,19 @@ void ConversionEngine::StopConvertButtonClick() {
                             QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok) {
         return;
     }
+    // The run may have ended while the question was open. Then there is nothing to stop, and
+    // flags raised now would outlive the run and the encoders ended would be someone else's.
+    // The job loop lowers Converting on this thread, so it cannot end between this look and
+    // the flags below.
+    if (!state.Converting.load()) {
+        return;
+    }
     // Both flags are up before the encoder dies, so the worker, which wakes up when its
-    // encoder's output closes, can never go on to a retry or the next row.
-    state.AbortRequested = true;
+    // encoder's output closes, can never go on to a retry or the next row. StopRequested goes
+    // first: a job that starts in between clears AbortRequested and then looks at
+    // StopRequested, and must find it.
     state.StopRequested = true;
+    state.AbortRequested = true;
     ProcessKiller(kEncoderFileName);
     m_worker.Stop();
     c.ProgressBar1->setValue(0);

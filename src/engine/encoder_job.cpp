@@ -13,7 +13,10 @@
 #include "engine/progress_monitor.h"
 #include "engine/watchdog_rule.h"
 
+#include <functional>
+#include <string>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
@@ -46,43 +49,104 @@ public:
     }
 
     RunnerStep ConsumeChunk(std::string_view chunk) {
+        if (m_broken) {
+            return RunnerStep::Continue;
+        }
         try {
-            ChunkOutcome outcome = m_monitor.FeedChunk(SplitChunkIntoLines(chunk));
-            for (const MonitorUpdate& update : outcome.updates) {
-                if (update.target == MonitorUpdate::Target::LastFrameText) {
-                    m_state.SetLastFrameText(update.text);
-                }
+            std::string text = std::move(m_unfinished);
+            m_unfinished.clear();
+            text += chunk;
+            // A chunk ends wherever the pipe read stopped, often inside a report: read as it
+            // stands, that report's last figures would be lost (a size cut to "size=" shows as
+            // nothing) and the rest would start the next chunk without its markers. Such a
+            // piece waits for the next chunk once a line end (CR LF, or the CR of a report)
+            // has come before it. Text without any line end goes on whole, so the first
+            // line is always judged at once; so does a piece that has grown as long as a
+            // chunk.
+            const std::size_t lastCr = text.rfind('\r');
+            if (lastCr != std::string::npos && text.size() - (lastCr + 1) < kLongestHeldPiece) {
+                m_unfinished = text.substr(lastCr + 1);
+                text.resize(lastCr + 1);
             }
-            m_ui.ShowMonitorUpdates(m_row, std::move(outcome.updates));
-            if (outcome.decision == ReadDecision::KeepReading) {
+            if (text.empty()) {
+                return RunnerStep::Continue;
+            }
+            if (Feed(text) == ReadDecision::KeepReading) {
                 return RunnerStep::Continue;
             }
         } catch (...) {
-            // Nothing the report holds can get here; should it happen anyway, the job is
-            // judged on its output like one whose reading went wrong.
+            // Nothing the report holds can get here; should it happen anyway, the rest of the
+            // report is passed over and the encoder judged by how it ends.
+            m_broken = true;
+            return RunnerStep::Continue;
         }
         // No encoder is left writing while the verdict, the retry or the next row follows.
         ProcessKiller(kEncoderFileName);
         return RunnerStep::EndRun;
     }
 
+    // The output has closed: a last piece still held back is the end of the report.
+    void FinishReading() {
+        if (m_broken || m_unfinished.empty() || m_monitor.EndCause() != ReadingEndCause::None) {
+            return;
+        }
+        try {
+            Feed(std::exchange(m_unfinished, std::string()));
+        } catch (...) {
+            m_broken = true;
+        }
+    }
+
     const ProgressMonitor& Monitor() const { return m_monitor; }
 
 private:
+    ReadDecision Feed(std::string_view text) {
+        ChunkOutcome outcome = m_monitor.FeedChunk(SplitChunkIntoLines(text));
+        for (const MonitorUpdate& update : outcome.updates) {
+            if (update.target == MonitorUpdate::Target::LastFrameText) {
+                m_state.SetLastFrameText(update.text);
+            }
+        }
+        m_ui.ShowMonitorUpdates(m_row, std::move(outcome.updates));
+        return outcome.decision;
+    }
+
+    // A report line is far shorter; a longer piece is not a report and is passed on as it is.
+    static constexpr std::size_t kLongestHeldPiece = 255;
+
     EngineUi& m_ui;
     ConversionState& m_state;
     int m_row;
     ProgressMonitor m_monitor;
+    bool m_broken = false;
+    std::string m_unfinished; // the end of the last chunk, after its last line end
 };
 
+std::function<void()>& JobStartProbe() {
+    static std::function<void()> probe;
+    return probe;
+}
+
 } // namespace
+
+void SetJobStartProbe(std::function<void()> probe) {
+    JobStartProbe() = std::move(probe);
+}
 
 void RunEncoderJob(EngineUi& ui, ConversionState& state, const EncoderJob& job) {
     state.RetryWanted = false;
     state.Stalled = false;
     // A Stop confirmed in the moment between the job loop's last look at StopRequested and
-    // this start still aborts the job.
-    state.AbortRequested = state.StopRequested.load();
+    // this start still aborts the job. Stop raises StopRequested before AbortRequested, so
+    // whenever it lands, either its AbortRequested comes after this clearing or its
+    // StopRequested is seen by the look that follows it.
+    state.AbortRequested = false;
+    if (const auto& probe = JobStartProbe()) {
+        probe();
+    }
+    if (state.StopRequested.load()) {
+        state.AbortRequested = true;
+    }
 
     JobReading reading(ui, state, job);
     // The watchdog is armed just before the start: the runner gives no word between starting
@@ -100,6 +164,9 @@ void RunEncoderJob(EngineUi& ui, ConversionState& state, const EncoderJob& job) 
     settings.waitAfterEnd = true;
     settings.appDir = job.appDir;
     const EncoderRunResult run = EncoderRunner(job.commandLine, settings);
+    if (run.end == EncoderRunEnd::OutputClosed) {
+        reading.FinishReading();
+    }
 
     JobEndFacts facts;
     facts.started = run.started;
@@ -108,6 +175,7 @@ void RunEncoderJob(EngineUi& ui, ConversionState& state, const EncoderJob& job) 
     facts.retryWanted = reading.Monitor().RetryWanted();
     facts.abortRequested = state.AbortRequested.load();
     facts.stalled = state.Stalled.load();
+    facts.exitFailed = run.exit == ChildExit::NonZero || run.exit == ChildExit::Signalled;
     facts.outputFile = OutputFileNow(job.outputFilePath);
     // Read after the queued progress of the last chunk: the same queue carries both.
     facts.progressText = ui.ProgressText(job.row);

@@ -2,6 +2,7 @@
 // One encoder run for one row: start the encoder, watch its report, show the progress, judge
 // the result. Runs on the conversion worker; the windows are reached through EngineUi.
 
+#include <functional>
 #include <string>
 
 class ConversionState;
@@ -22,3 +23,8 @@ struct EncoderJob {
 // Returns when the job has ended and the row shows its verdict. Leaves RetryWanted in the
 // state for the job loop.
 void RunEncoderJob(EngineUi& ui, ConversionState& state, const EncoderJob& job);
+
+// Called on the worker at the start of every job run, between the clearing of AbortRequested
+// and the look at StopRequested that follows it, so that tests can land a Stop exactly there.
+// Not set in the program.
+void SetJobStartProbe(std::function<void()> probe);

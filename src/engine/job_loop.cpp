@@ -6,6 +6,7 @@
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
 #include "support/check_required_files.h"
+#include "support/ui_thread.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -146,7 +147,9 @@ void ConvertCheckedRows(EngineUi& ui, ConversionState& state) {
 
 void EndRun(EngineUi& ui, ConversionState& state) {
     ui.UnlockAfterRun();
-    state.Converting = false;
+    // Lowered on the user-interface thread, where Stop looks at it after its question: a Stop
+    // either comes in before this and is handled by the steps below, or finds the run over.
+    RunOnUiThread([&state] { state.Converting = false; });
     state.RetryPass = false;
     state.RetryWanted = false;
     ui.EnableCombos();

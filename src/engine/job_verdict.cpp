@@ -12,27 +12,33 @@ OutputFileState OutputFileStateFrom(bool exists, std::string_view sizeText) {
 JobVerdict JudgeJob(const JobEndFacts& facts) {
     JobVerdict verdict;
     std::string progress = facts.progressText;
-    bool retryWanted = facts.retryWanted;
+    // An encoder that did not finish its file (another program ended it, it crashed, it said so
+    // with its exit status) has failed like one that printed a failure word, however large the
+    // file it left. Stop and the watchdog end it on purpose, and have verdicts of their own.
+    const bool exitFailed =
+        facts.started && facts.exitFailed && !facts.abortRequested && !facts.stalled;
+    const bool failureSeen = facts.failureSeen || exitFailed;
+    bool retryWanted = facts.retryWanted || (exitFailed && !facts.retryPass);
     const bool empty = facts.outputFile == OutputFileState::Empty;
     const bool missing = facts.outputFile == OutputFileState::Missing;
 
     if (facts.started) {
         // A clean retry that wrote nothing has failed twice.
-        if (!facts.failureSeen && facts.retryPass && empty) {
+        if (!failureSeen && facts.retryPass && empty) {
             progress = "Failed";
         }
         // A clean run that wrote nothing is worth a try through the other input route.
-        if (!facts.failureSeen && !retryWanted && (empty || missing)) {
+        if (!failureSeen && !retryWanted && (empty || missing)) {
             retryWanted = true;
         }
-        if (!retryWanted || facts.failureSeen) {
+        if (!retryWanted || failureSeen) {
             progress = "Done";
         }
         if (facts.abortRequested) {
             progress = "Aborted";
         }
         // A failed first run leaves the column empty: the retry writes "Re-scan" into it.
-        if (!facts.abortRequested && facts.failureSeen) {
+        if (!facts.abortRequested && failureSeen) {
             progress = retryWanted ? std::string() : std::string("Failed");
         }
         if (facts.stalled) {

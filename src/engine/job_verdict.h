@@ -25,6 +25,9 @@ struct JobEndFacts {
     bool retryWanted = false; // as the monitor left it
     bool abortRequested = false;
     bool stalled = false; // the watchdog ended the encoder
+    // The encoder ended with a non-zero exit status or by a signal (whoever sent it). Known
+    // only for an encoder that was waited for after its output closed.
+    bool exitFailed = false;
     OutputFileState outputFile = OutputFileState::Missing;
     std::string progressText; // the Progress column as the run left it ("37%", "Re-scan", "")
 };

@@ -170,8 +170,12 @@ ChunkOutcome ProgressMonitor::FeedChunk(const std::vector<std::string>& lines) {
         const bool header = (i == 0 && m_headerContinues) || IsHeaderLine(line);
         lastLineIsHeader = header;
 
-        if (!header && !ReadProgressValues(line, outcome.updates)) {
-            return end(ReadingEndCause::HandlingError);
+        if (!header) {
+            if (m_valuesIgnored) {
+                ReadFrameCount(line, outcome.updates);
+            } else if (!ReadProgressValues(line, outcome.updates)) {
+                m_valuesIgnored = true;
+            }
         }
 
         if (firstChunk && i == 0 && !line.starts_with(kInputHeader)) {
@@ -207,11 +211,8 @@ ChunkOutcome ProgressMonitor::FeedChunk(const std::vector<std::string>& lines) {
     return outcome;
 }
 
-bool ProgressMonitor::ReadProgressValues(const std::string& line,
-                                         std::vector<MonitorUpdate>& updates) {
+void ProgressMonitor::ReadFrameCount(std::string_view text, std::vector<MonitorUpdate>& updates) {
     using Target = MonitorUpdate::Target;
-    const std::string_view text = line;
-
     if (const auto pos = text.find(kFrameMarker); pos != std::string_view::npos) {
         const std::string_view rest = TextPiece(text, pos + kFrameMarker.size());
         const auto blank = rest.find(' ');
@@ -220,6 +221,14 @@ bool ProgressMonitor::ReadProgressValues(const std::string& line,
         updates.push_back({Target::FramesColumn, std::string(count)});
         updates.push_back({Target::LastFrameText, std::string(TrimAscii(count))});
     }
+}
+
+bool ProgressMonitor::ReadProgressValues(const std::string& line,
+                                         std::vector<MonitorUpdate>& updates) {
+    using Target = MonitorUpdate::Target;
+    const std::string_view text = line;
+
+    ReadFrameCount(text, updates);
 
     if (const auto pos = text.find(kSizeMarker); pos != std::string_view::npos) {
         const std::string_view window = TextPiece(text, pos, kSizeWindow);

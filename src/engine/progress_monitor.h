@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One change the job run must carry out. Updates are delivered in the order the report asked
@@ -39,8 +40,6 @@ enum class ReadingEndCause {
     FailureWord,      // one of the failure words (the job failed)
     WrongFirstLine,   // the report did not begin with "Input #0,"
     UnsupportedCodec, // "Unsupported codec"
-    HandlingError,    // a value that is not a number, or a time value before any duration:
-                      // the job is judged like one that ended by itself
 };
 
 struct ChunkOutcome {
@@ -61,15 +60,23 @@ public:
     // One chunk of the report, already cut into lines at CR LF (a chunk that ends with CR LF
     // gives an empty last line; an empty list counts as one empty line). Once the outcome says
     // TerminateAndEnd, later chunks change nothing and repeat that decision.
+    //
+    // A value that cannot be handled (one that is not a number, a time value before any
+    // duration) does not end the reading: from that line on the report's values are no longer
+    // read, except the frame count, which the watchdog needs to tell a working encoder from a
+    // stalled one. Failure words are still looked for; the encoder is left to end by itself
+    // and is judged by how it ended.
     ChunkOutcome FeedChunk(const std::vector<std::string>& lines);
 
     bool FailureSeen() const { return m_failureSeen; }
     bool RetryWanted() const { return m_retryWanted; }
     std::int64_t DurationSeconds() const { return m_durationSeconds; }
     ReadingEndCause EndCause() const { return m_endCause; }
+    bool ValuesIgnored() const { return m_valuesIgnored; }
 
 private:
     bool ReadProgressValues(const std::string& line, std::vector<MonitorUpdate>& updates);
+    static void ReadFrameCount(std::string_view line, std::vector<MonitorUpdate>& updates);
     bool ReadDuration(const std::string& line, std::size_t markerPos,
                       std::vector<MonitorUpdate>& updates);
     bool ReadTime(const std::string& line, std::size_t markerPos,
@@ -85,4 +92,5 @@ private:
     // that header (its path) and is exempt like the header itself.
     bool m_headerContinues = false;
     ReadingEndCause m_endCause = ReadingEndCause::None;
+    bool m_valuesIgnored = false;
 };

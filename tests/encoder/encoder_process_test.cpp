@@ -159,6 +159,44 @@ TEST_F(EncoderRunnerTest, WaitAfterEndReturnsOnlyOnceTheChildHasExited) {
         << "a child nobody waited for must still be reaped";
 }
 
+TEST_F(EncoderRunnerTest, WaitedForChildTellsHowItEnded) {
+    struct Case {
+        const char* name;
+        std::string script;
+        bool waitAfterEnd;
+        ChildExit exit;
+        int exitValue;
+    } cases[] = {
+        {"exit 0", "write x\nexit 0\n", true, ChildExit::Clean, 0},
+        {"exit 3 after its output", "write x\nexit 3\n", true, ChildExit::NonZero, 3},
+        {"killed", "write x\nraise 9\n", true, ChildExit::Signalled, SIGKILL},
+        {"terminated", "raise 15\n", true, ChildExit::Signalled, SIGTERM},
+        // Output closed first, exit status later: still the status of the end.
+        {"closes its output, then fails", "close-output\nsleep 300\nexit 4\n", true,
+         ChildExit::NonZero, 4},
+        {"not waited for", "exit 3\n", false, ChildExit::NotWaitedFor, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EncoderRunSettings settings;
+        settings.waitAfterEnd = c.waitAfterEnd;
+        const EncoderRunResult result = RunScript(c.script, settings);
+        EXPECT_EQ(result.end, EncoderRunEnd::OutputClosed);
+        EXPECT_EQ(result.exit, c.exit);
+        EXPECT_EQ(result.exitValue, c.exitValue);
+        EXPECT_TRUE(GoneWithin(result.processId, std::chrono::seconds(5)));
+    }
+
+    // A run ended by its consumer does not wait, so it cannot know.
+    EncoderRunSettings settings;
+    settings.waitAfterEnd = true;
+    settings.consumeChunk = [](std::string_view) { return RunnerStep::EndRun; };
+    const EncoderRunResult ended = RunScript("write x\nexit 3\n", settings);
+    EXPECT_EQ(ended.end, EncoderRunEnd::EndedByConsumer);
+    EXPECT_EQ(ended.exit, ChildExit::NotWaitedFor);
+    EXPECT_TRUE(GoneWithin(ended.processId, std::chrono::seconds(5)));
+}
+
 TEST_F(EncoderRunnerTest, ChunksAreAtMost255BytesAndEndAtAZeroByte) {
     RunScript("write abc\\0def\\r\\nghi\nsleep 300\nwrite " + std::string(600, 'a') + "\n");
     ASSERT_EQ(m_chunks.size(), 4u);

@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -243,6 +245,44 @@ TEST_F(EngineMediaTest, DamagedQuickTimeSourceIsRetriedAsQuickTime) {
     EXPECT_EQ(std::vector<std::string>(commandLines[1].begin() + 3, commandLines[1].begin() + 7),
               (std::vector<std::string>{"-f", "qt", "-i", damaged.string()}));
     EXPECT_EQ(FolderListing(m_out), std::vector<std::string>{});
+}
+
+TEST_F(EngineMediaTest, EncoderKilledByItsProcessIdNeverLeavesATruncatedFileDone) {
+    // Long enough that the encoder is still at work when its first report arrives.
+    const fs::path source = m_folder.Path() / "long.avi";
+    MakeMedia({"-f", "lavfi", "-i", "testsrc=size=640x480:rate=25", "-f", "lavfi", "-i",
+               "sine=frequency=440:sample_rate=44100", "-t", "40", "-c:v", "mpeg4", "-q:v", "8",
+               "-c:a", "libmp3lame", source.string()});
+    const double sourceSeconds = Probe(source).Duration();
+    m_harness.SelectFormat(kIpod);
+    m_harness.AddRow(source.string(), "640 x 480");
+    int kills = 0;
+    m_harness.OnProgressChange([&](int, const std::string& text) {
+        // The first run's first percentage: another program ends the encoder by its id.
+        if (kills == 0 && text.ends_with('%') && text != "100%") {
+            for (const int pid : ProcessesRunning(kEncoder)) {
+                if (::kill(pid, SIGKILL) == 0) {
+                    ++kills;
+                }
+            }
+        }
+    });
+    ASSERT_TRUE(m_harness.ConvertAndWait(std::chrono::seconds(300)));
+    ASSERT_EQ(kills, 1) << "the encoder was not caught at work";
+    const auto& history = m_harness.ProgressHistory(0);
+    EXPECT_NE(std::find(history.begin(), history.end(), "Re-scan"), history.end())
+        << ::testing::PrintToString(history);
+    const fs::path output = m_out / "long.mp4";
+    const std::string verdict = m_harness.Cell(0, kJobProgress);
+    if (verdict == "Done") {
+        const ProbeInfo info = Probe(output);
+        ASSERT_TRUE(info.ok) << "ffprobe cannot read it";
+        EXPECT_NEAR(info.Duration(), sourceSeconds, 0.5);
+        EXPECT_NE(info.Stream("video"), nullptr);
+        EXPECT_NE(info.Stream("audio"), nullptr);
+    } else {
+        EXPECT_EQ(verdict, "Failed");
+    }
 }
 
 TEST_F(EngineMediaTest, SkippedRowsAndTheHandOverToTheCountdown) {

@@ -7,13 +7,16 @@
 
 #include "app/job_list.h"
 #include "engine/conversion_engine.h"
+#include "engine/encoder_job.h"
 #include "engine/job_loop.h"
+#include "support/ui_thread.h"
 #include "tools/test_folder.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -22,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +55,14 @@ const std::string kUnsupportedCodec =
     kHeader + kWritesOutput + "write Unsupported codec for output stream\\r\\n\nsleep 5000\n";
 const std::string kBanner =
     "write zorir3e version 1.0, a converter\\r\\n\n" + kWritesOutput + "sleep 5000\n";
+// A full-size file, but the encoder says with its exit status that it is not complete.
+const std::string kCleanButExitStatus1 = kClean + "exit 1\n";
+// A value the monitor cannot read, after which the encoder goes on and only then writes its
+// file: judged at the fault, the job would have no output.
+const std::string kUnreadableThenFinished = kHeader + kOutputHeader +
+                                            "write frame=10 q=2.0 time=oops x\\r\\n\n" +
+                                            "sleep 500\n" + kFinished + kWritesOutput;
+const std::string kUnreadableThenExitStatus1 = kUnreadableThenFinished + "exit 1\n";
 
 class EngineRunTest : public ::testing::Test {
 protected:
@@ -150,6 +162,14 @@ TEST_F(EngineRunTest, OutcomesOfFirstRunsAndRetries) {
          "Failed"},
         {"wrong first line, then a clean retry", "clip.avi", kBanner, kClean, true, "", "Done"},
         {"wrong first line twice", "clip.avi", kBanner, kBanner, true, "", "Failed"},
+        {"exit status 1 with output, then a clean retry", "clip.avi", kCleanButExitStatus1, kClean,
+         true, "", "Done"},
+        {"exit status 1 twice", "clip.avi", kCleanButExitStatus1, kCleanButExitStatus1, true, "",
+         "Failed"},
+        {"unreadable value, the encoder finishes", "clip.avi", kUnreadableThenFinished, kClean,
+         false, nullptr, "Done"},
+        {"unreadable value, then exit status 1", "clip.avi", kUnreadableThenExitStatus1,
+         kUnreadableThenExitStatus1, true, "", "Failed"},
     };
     for (const OutcomeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -201,6 +221,82 @@ TEST_F(EngineRunTest, ProgressOfARunningJobReachesTheRowAndStatusBar) {
     EXPECT_TRUE(H().Form().JobListMenuEnabled());
     EXPECT_TRUE(H().Form().ComboVideoSize->isEnabled());
     EXPECT_FALSE(H().State().Converting.load());
+}
+
+TEST_F(EngineRunTest, RowEndsWithTheEncodersLastReport) {
+    // Several reports reach the program at once, each a line of its own. With the header
+    // before them they are 289 bytes: the first read of 255 ends inside the last report's
+    // "size=12kB". And after an unreadable value the frame counts still follow the encoder.
+    const std::string reports = "write frame=10 q=2.0 size=4kB time=0.40 bitrate=80.0kbits/s\\r\\n"
+                                "frame=20 q=2.0 size=8kB time=0.80 bitrate=80.0kbits/s\\r\\n"
+                                "frame=30 q=2.0 size=12kB time=1.20 bitrate=80.0kbits/s\\r\\n\n";
+    struct Case {
+        const char* name;
+        std::string script;
+        const char* frames;
+        const char* size;
+    } cases[] = {
+        {"three reports, the last cut by the read",
+         kHeader + kOutputHeader + kWritesOutput + reports, "30", "Output File Size : 12 KB"},
+        {"reports after an unreadable value", kUnreadableThenFinished, "50",
+         "Output File Size :  KB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        H().Form().ClearAllButtonClick();
+        H().Form().StatusBar1Panels[1]->setText("Output File Size :  KB");
+        UseScripts(c.script, kClean);
+        AddSource("clip.avi");
+        ASSERT_TRUE(H().ConvertAndWait());
+        EXPECT_EQ(H().Cell(0, kJobProgress), "Done");
+        EXPECT_EQ(H().Cell(0, kJobFrames), c.frames);
+        EXPECT_EQ(H().Form().StatusBar1Panels[1]->text().toStdString(), c.size);
+    }
+}
+
+TEST_F(EngineRunTest, EncoderKilledFromOutsideIsRetriedAndNeverDone) {
+    // Another program ends the encoder by its process id while it writes: a full-looking file
+    // is left, the encoder never said it was complete.
+    const std::string longRun =
+        kHeader + kOutputHeader + kWritesOutput + kHalfway + "sleep 3000\n" + kFinished;
+    struct Case {
+        const char* name;
+        bool killRetryToo;
+        const char* finalProgress;
+    } cases[] = {
+        {"the retry completes", false, "Done"},
+        {"the retry is killed too", true, "Failed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        H().Form().ClearAllButtonClick();
+        H().ClearProgressHistory();
+        UseScripts(longRun, c.killRetryToo ? longRun : kClean);
+        AddSource("clip.avi");
+        int kills = 0;
+        bool retrying = false;
+        H().OnProgressChange([&](int, const std::string& text) {
+            if (text == "Re-scan") {
+                retrying = true;
+                WriteScript(m_retryScript);
+            } else if (text == "50%" && (!retrying || c.killRetryToo)) {
+                for (const int pid : ProcessesRunning(EncoderPath())) {
+                    if (::kill(pid, SIGKILL) == 0) {
+                        ++kills;
+                    }
+                }
+            }
+        });
+        ASSERT_TRUE(H().ConvertAndWait());
+        EXPECT_EQ(kills, c.killRetryToo ? 2 : 1);
+        const auto& history = H().ProgressHistory(0);
+        EXPECT_NE(std::find(history.begin(), history.end(), "Re-scan"), history.end())
+            << ::testing::PrintToString(history);
+        EXPECT_EQ(H().Cell(0, kJobProgress), c.finalProgress);
+        EXPECT_EQ(MessageTexts(), std::vector<std::string>{kAllDoneText});
+        H().messages.clear();
+        H().OnProgressChange(nullptr);
+    }
 }
 
 TEST_F(EngineRunTest, RoutesOfRealMediaAndQuickTimeSources) {
@@ -358,6 +454,76 @@ TEST_F(EngineRunTest, StopDuringARetry) {
         // The handler looks at this turn's `retrying`, which ends with the turn.
         H().OnProgressChange(nullptr);
     }
+}
+
+TEST_F(EngineRunTest, StopConfirmedAsTheJobStartsAbortsIt) {
+    // The Stop lands between the job start's clearing of the abort flag and its look at the
+    // stop flag, the moment a Stop used to be undone in. The job must not run to "Done".
+    UseScripts(kClean, kClean);
+    AddSource("first.avi");
+    AddSource("second.avi");
+    int probes = 0;
+    SetJobStartProbe([&] {
+        if (probes++ == 0) {
+            RunOnUiThread([this] { H().Form().StopConvertButton->click(); });
+        }
+    });
+    const bool finished = H().ConvertAndWait();
+    SetJobStartProbe(nullptr);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(probes, 1) << "no second job may start";
+    EXPECT_EQ(H().Cell(0, kJobProgress), "Aborted");
+    EXPECT_EQ(H().Cell(1, kJobProgress), "");
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{kStopQuestionText});
+    EXPECT_FALSE(H().State().StopRequested.load());
+}
+
+TEST_F(EngineRunTest, StopConfirmedAfterTheRunEndedChangesNothing) {
+    // An encoder of someone else's, under the same name, that a late Stop must leave alone.
+    const fs::path otherDir = m_folder.Path() / "other";
+    fs::create_directories(otherDir);
+    fs::copy_file(RC_FAKE_ENCODER, otherDir / "zorir3e.exe");
+    const std::string otherScript = m_folder.File("other-script.txt");
+    std::ofstream(otherScript) << "hang\n";
+    QProcess bystander;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("RC_FAKE_ENCODER_SCRIPT", QString::fromStdString(otherScript));
+    bystander.setProcessEnvironment(environment);
+    bystander.start(QString::fromStdString((otherDir / "zorir3e.exe").string()), {});
+    ASSERT_TRUE(bystander.waitForStarted());
+
+    UseScripts(kClean, kClean);
+    AddSource("clip.avi");
+    H().OnProgressChange([this](int, const std::string& text) {
+        if (text == "50%") {
+            QTimer::singleShot(0, H().Form().StopConvertButton, &QToolButton::click);
+        }
+    });
+    // The question stays open until the run is over; then it is answered OK.
+    bool ranOut = false;
+    H().onMessage = [&](const ShownMessage& message) {
+        if (message.caption == "Confirm") {
+            ranOut = EngineHarness::WaitUntil(
+                [this] { return !H().RunActive() && !H().State().Converting.load(); });
+        }
+    };
+    ASSERT_TRUE(H().ConvertAndWait());
+    EXPECT_TRUE(ranOut);
+    EXPECT_EQ(H().Cell(0, kJobProgress), "Done");
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{kStopQuestionText, kAllDoneText}));
+    EXPECT_FALSE(H().State().StopRequested.load());
+    EXPECT_FALSE(H().State().AbortRequested.load());
+    EXPECT_EQ(bystander.state(), QProcess::Running);
+    bystander.kill();
+    bystander.waitForFinished();
+
+    // The next run is not stopped by anything left over.
+    H().OnProgressChange(nullptr);
+    H().onMessage = nullptr;
+    H().messages.clear();
+    H().ClearProgressHistory();
+    ASSERT_TRUE(H().ConvertAndWait());
+    EXPECT_EQ(H().Cell(0, kJobProgress), "Done");
 }
 
 TEST_F(EngineRunTest, StopBeforeAnyJobStartedDoesNothing) {

@@ -13,6 +13,8 @@ namespace {
 enum class Ending {
     NotStarted, // the encoder process did not start
     ByItself,   // the output closed, or the monitor ended the reading
+    ExitFailed, // the output closed; the encoder's exit status was not 0, or a signal that
+                // nobody here sent ended it
     Stopped,    // the user confirmed Stop
     Stalled,    // the watchdog ended the encoder
 };
@@ -69,6 +71,9 @@ JobResult RunJob(const Scenario& s, bool retryPass) {
     facts.retryWanted = monitor.RetryWanted();
     facts.abortRequested = s.ending == Ending::Stopped;
     facts.stalled = s.ending == Ending::Stalled;
+    // Stop and the watchdog end the encoder by a signal too.
+    facts.exitFailed = s.ending == Ending::ExitFailed || s.ending == Ending::Stopped ||
+                       s.ending == Ending::Stalled;
     facts.outputFile = s.file;
     facts.progressText = row.progress;
     const JobVerdict verdict = JudgeJob(facts);
@@ -114,6 +119,12 @@ const Scenario kOutcomes[] = {
      "Failed"},
     {"handling error, no output", &kHandlingError, Ending::ByItself, F::Missing, "Failed", true,
      "Failed"},
+    // However large the file, an encoder that did not end well did not finish it.
+    {"failing exit, output written", &kClean, Ending::ExitFailed, F::NonEmpty, "", true, "Failed"},
+    {"failing exit, output empty", &kClean, Ending::ExitFailed, F::Empty, "", true, "Failed"},
+    {"failing exit, no output", &kClean, Ending::ExitFailed, F::Missing, "Failed", true, "Failed"},
+    {"handling error, then a failing exit", &kHandlingError, Ending::ExitFailed, F::NonEmpty, "",
+     true, "Failed"},
 };
 
 TEST(JobOutcome, FirstRun) {
@@ -140,12 +151,13 @@ TEST(JobOutcome, ReportsLeadToTheIntendedEnding) {
         {&kFailureWord, ReadingEndCause::FailureWord},
         {&kUnsupportedCodec, ReadingEndCause::UnsupportedCodec},
         {&kWrongFirstLine, ReadingEndCause::WrongFirstLine},
-        {&kHandlingError, ReadingEndCause::HandlingError},
+        {&kHandlingError, ReadingEndCause::None},
     };
     for (const auto& [report, cause] : cases) {
         ProgressMonitor monitor({});
         ShownRow row;
         EXPECT_EQ(FeedChunks(monitor, CutIntoChunks(*report), row).cause, cause);
+        EXPECT_EQ(monitor.ValuesIgnored(), report == &kHandlingError);
     }
 }
 

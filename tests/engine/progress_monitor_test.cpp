@@ -166,7 +166,7 @@ TEST(ProgressMonitorValues, CdaSourceRewritesDurationColumn) {
     }
 }
 
-TEST(ProgressMonitorErrors, ValueThatIsNotANumberEndsReadingAndKeepsEarlierUpdates) {
+TEST(ProgressMonitorErrors, ValueThatIsNotANumberStopsTheValuesButNotTheReading) {
     const std::string durationLine = "  Duration: 00:00:10.00, start: 0.000000";
     const std::string goodReport = "frame=4 q=2.0 size=3kB time=1.00 bitrate=8.0kbits/s\r";
     struct Case {
@@ -198,21 +198,30 @@ TEST(ProgressMonitorErrors, ValueThatIsNotANumberEndsReadingAndKeepsEarlierUpdat
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::string> lines = c.lines;
-        lines.push_back("frame=99 q=2.0 size=99kB time=9.00 x"); // never reached
-        SingleChunk run(lines);
-        EXPECT_EQ(run.outcome.decision, ReadDecision::TerminateAndEnd);
-        EXPECT_EQ(run.outcome.cause, ReadingEndCause::HandlingError);
+        SingleChunk run(c.lines);
+        EXPECT_EQ(run.outcome.decision, ReadDecision::KeepReading);
+        EXPECT_TRUE(run.monitor.ValuesIgnored());
         EXPECT_EQ(run.row.progress, c.progress);
         EXPECT_EQ(run.row.frames, c.frames);
-        // Judged like a run that ended by itself: no failure, no retry asked for yet.
+        // Judged by how the encoder ends: no failure, no retry asked for yet.
         EXPECT_FALSE(run.monitor.FailureSeen());
         EXPECT_FALSE(run.monitor.RetryWanted());
 
-        // The reading is over: more output changes nothing.
-        const ChunkOutcome later = run.monitor.FeedChunk({"frame=100 time=9.00 x"});
-        EXPECT_TRUE(later.updates.empty());
-        EXPECT_EQ(later.decision, ReadDecision::TerminateAndEnd);
+        // The encoder is read to its end: frame counts still reach the row (the watchdog
+        // follows them), percentages and sizes no longer do, failure words still count.
+        const std::string sizeBefore = run.row.sizePanel;
+        const ChunkOutcome later = run.monitor.FeedChunk(
+            {"frame=100 q=2.0 size=99kB time=9.00 x", "  Duration: 00:00:01.00, start: 0"});
+        run.row.Apply(later.updates);
+        EXPECT_EQ(later.decision, ReadDecision::KeepReading);
+        EXPECT_EQ(run.row.frames, "100");
+        EXPECT_EQ(run.row.lastFrameText, "100");
+        EXPECT_EQ(run.row.progress, c.progress);
+        EXPECT_EQ(run.row.sizePanel, sizeBefore);
+        const ChunkOutcome failing = run.monitor.FeedChunk({"[aac @ 0x1] error: bad packet"});
+        EXPECT_EQ(failing.decision, ReadDecision::TerminateAndEnd);
+        EXPECT_EQ(failing.cause, ReadingEndCause::FailureWord);
+        EXPECT_TRUE(run.monitor.RetryWanted());
     }
 }
 
@@ -228,8 +237,7 @@ TEST(ProgressMonitorErrors, EveryCutOffPieceOfAValueLineIsHandled) {
         for (std::size_t length = 0; length <= line.size(); ++length) {
             SCOPED_TRACE(line.substr(0, length));
             SingleChunk run({"  Duration: 00:00:05.00, start: 0", line.substr(0, length)});
-            EXPECT_TRUE(run.outcome.cause == ReadingEndCause::None ||
-                        run.outcome.cause == ReadingEndCause::HandlingError);
+            EXPECT_EQ(run.outcome.decision, ReadDecision::KeepReading);
             EXPECT_FALSE(run.monitor.FailureSeen());
         }
     }

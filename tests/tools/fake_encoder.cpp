@@ -19,6 +19,7 @@
 //                       end of the output while this process still lives)
 //   hang                sleeps until killed
 //   exit CODE           ends at once with CODE; the end of the script ends with 0
+//   raise SIGNAL        sends itself the signal numbered SIGNAL (with its default action)
 //
 // TEXT may use the escapes \r, \n, \t, \\, \0 (a zero byte) and \xHH (two hex digits).
 // The output file is the last argument, as for the real encoder.
@@ -31,6 +32,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <signal.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -148,6 +150,10 @@ int main(int argc, char** argv) {
             for (;;) {
                 ::pause();
             }
+        } else if (command == "raise") {
+            ::signal(std::atoi(argument.c_str()), SIG_DFL);
+            ::kill(::getpid(), std::atoi(argument.c_str()));
+            // Only a signal that does not end the process gets here.
         } else if (command == "exit") {
             return std::atoi(argument.c_str());
         } else {

@@ -5,7 +5,7 @@
 // get the controls they touch (FormatControls() and the public control pointers), not the
 // window itself.
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
 #include "profiles/format_change.h"
 #include "support/startup_values.h"
 

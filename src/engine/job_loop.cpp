@@ -1,8 +1,8 @@
 #include "engine/job_loop.h"
 
+#include "base/conversion_state.h"
 #include "command/job_command.h"
 #include "command/text_rules.h"
-#include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
 #include "support/check_required_files.h"

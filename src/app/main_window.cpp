@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
-#include "app/job_list.h"
 #include "base/ui_thread.h"
 #include "command/volume.h"
+#include "jobs/job_list.h"
 #include "support/help.h"
 #include "support/registration_batch.h"
 #include "support/vista_font.h"

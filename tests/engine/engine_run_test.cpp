@@ -5,9 +5,9 @@
 
 #include "engine_harness.h"
 
-#include "app/job_list.h"
 #include "engine/conversion_engine.h"
 #include "engine/job_loop.h"
+#include "jobs/job_list.h"
 #include "tools/test_folder.h"
 
 #include <QApplication>

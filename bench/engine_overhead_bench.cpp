@@ -8,7 +8,6 @@
 // 360 ms cannot keep up with the report and the reading itself paces the job.
 // Prints plain lines of figures. Usage: engine_overhead_bench [runs]
 
-#include "app/job_list.h"
 #include "app/main_window.h"
 #include "app/ravelcast_app.h"
 #include "command/job_command.h"
@@ -16,6 +15,7 @@
 #include "engine/conversion_engine.h"
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
+#include "jobs/job_list.h"
 #include "power/power_off_request.h"
 #include "settings/options_dialog.h"
 #include "support/dialog_seam.h"

@@ -4,12 +4,12 @@
 #include "analysis/analyzing_splash.h"
 #include "analysis/media_info.h"
 #include "analysis/open_dialog_filter.h"
+#include "base/conversion_state.h"
+#include "base/ui_thread.h"
 #include "encoder/delay.h"
-#include "engine/conversion_state.h"
 #include "support/check_required_files.h"
 #include "support/dialog_seam.h"
 #include "support/startup_values.h"
-#include "support/ui_thread.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "analysis/source_probe.h"
 
 #include "analysis/probe_parser.h"
+#include "base/ui_thread.h"
 #include "encoder/delay.h"
 #include "encoder/encoder_runner.h"
 #include "encoder/process_killer.h"
-#include "support/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "app/main_window.h"
 
-#include "app/job_list.h"
+#include "base/ui_thread.h"
 #include "command/volume.h"
+#include "jobs/job_list.h"
 #include "support/help.h"
 #include "support/registration_batch.h"
-#include "support/ui_thread.h"
 #include "support/vista_font.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 // get the controls they touch (FormatControls() and the public control pointers), not the
 // window itself.
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
 #include "profiles/format_change.h"
 #include "support/startup_values.h"
 
@@ -49,7 +49,7 @@ public:
     QLineEdit* Edit1 = nullptr; // the output folder; only the program writes it
     QToolButton* ButtonBrowseForFolder = nullptr;
     QComboBox* ComboOutputFormat = nullptr;
-    QTableWidget* ListView1 = nullptr; // columns: app/job_list.h
+    QTableWidget* ListView1 = nullptr; // columns: jobs/job_list.h
     QMenu* PopupListView1 = nullptr;
     QAction* CheckAllItems1 = nullptr;
     QAction* UncheckAllItems1 = nullptr;

@@ -1,8 +1,8 @@
 // The main window's controls: what they are, where they sit, what they say. Behaviour lives in
 // main_window.cpp.
 
-#include "app/job_list.h"
 #include "app/main_window.h"
+#include "jobs/job_list.h"
 #include "support/window_font.h"
 
 #include <QComboBox>

@@ -1,10 +1,10 @@
 #include "command/job_command.h"
 
+#include "command/command_templates.h"
 #include "command/letterbox.h"
 #include "command/output_naming.h"
 #include "command/text_rules.h"
 #include "encoder/command_line.h"
-#include "profiles/command_templates.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "encoder/delay.h"
 
-#include "support/ui_thread.h"
+#include "base/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

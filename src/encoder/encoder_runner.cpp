@@ -1,11 +1,11 @@
 #include "encoder/encoder_runner.h"
 
-#include "encoder/child_reaper.h"
+#include "base/child_reaper.h"
+#include "base/spawn_records.h"
+#include "base/ui_thread.h"
 #include "encoder/command_line.h"
 #include "encoder/delay.h"
-#include "encoder/spawn_records.h"
 #include "encoder/unique_fd.h"
-#include "support/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

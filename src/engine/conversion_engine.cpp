@@ -1,13 +1,13 @@
 #include "engine/conversion_engine.h"
 
-#include "app/job_list.h"
+#include "base/conversion_state.h"
 #include "command/text_rules.h"
 #include "encoder/encoder_contract.h"
 #include "encoder/process_killer.h"
-#include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
 #include "engine/job_loop.h"
 #include "engine/watchdog_rule.h"
+#include "jobs/job_list.h"
 #include "support/dialog_seam.h"
 #include "support/startup_values.h"
 

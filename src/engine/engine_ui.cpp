@@ -1,9 +1,9 @@
 #include "engine/engine_ui.h"
 
-#include "app/job_list.h"
+#include "base/ui_thread.h"
+#include "jobs/job_list.h"
 #include "support/dialog_seam.h"
 #include "support/startup_values.h"
-#include "support/ui_thread.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 #include "engine/job_loop.h"
 
+#include "base/conversion_state.h"
+#include "base/ui_thread.h"
 #include "command/job_command.h"
 #include "command/text_rules.h"
-#include "engine/conversion_state.h"
 #include "engine/encoder_job.h"
 #include "engine/engine_ui.h"
 #include "support/check_required_files.h"
-#include "support/ui_thread.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #include "engine/watchdog_rule.h"
 
+#include "base/conversion_state.h"
 #include "command/text_rules.h"
-#include "engine/conversion_state.h"
 
 void ResetStallWatch(ConversionState& state) {
     state.StallTicks.store(0);

@@ -1,6 +1,6 @@
 #include "power/countdown_dialog.h"
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

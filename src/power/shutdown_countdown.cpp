@@ -1,9 +1,9 @@
 #include "power/shutdown_countdown.h"
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
+#include "base/ui_thread.h"
 #include "power/countdown_dialog.h"
 #include "power/power_off_request.h"
-#include "support/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QLabel>

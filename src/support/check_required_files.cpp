@@ -1,7 +1,7 @@
 #include "support/check_required_files.h"
 
+#include "base/ui_thread.h"
 #include "support/dialog_seam.h"
-#include "support/ui_thread.h"
 
 bool CheckRequiredFiles(const std::string& appDir, QWidget* parent,
                         const std::function<void()>& enableCombos,

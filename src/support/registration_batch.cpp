@@ -1,7 +1,7 @@
 #include "support/registration_batch.h"
 
-#include "encoder/child_reaper.h"
-#include "encoder/spawn_records.h"
+#include "base/child_reaper.h"
+#include "base/spawn_records.h"
 
 #include <fcntl.h>
 #include <spawn.h>

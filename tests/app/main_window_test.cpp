@@ -1,8 +1,8 @@
 // The main window offscreen: its start-up state, its layout, locking, closing, the job list
 // and the commands that lead elsewhere.
 
-#include "app/job_list.h"
 #include "app/main_window.h"
+#include "jobs/job_list.h"
 #include "support/help.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 // Whole command lines: the worked job, every profile with its panel's defaults, and the
 // choices that change which options reach the encoder.
 
+#include "command/command_templates.h"
 #include "command/job_command.h"
-#include "profiles/command_templates.h"
 #include "profiles/profile_catalogue.h"
 
 #include <gtest/gtest.h>

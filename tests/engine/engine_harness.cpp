@@ -1,7 +1,7 @@
 #include "engine_harness.h"
 
-#include "app/job_list.h"
 #include "engine/conversion_engine.h"
+#include "jobs/job_list.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 
 #include "engine_harness.h"
 
-#include "app/job_list.h"
 #include "engine/job_loop.h"
+#include "jobs/job_list.h"
 #include "power/countdown_dialog.h"
 #include "power/shutdown_countdown.h"
 #include "tools/test_folder.h"

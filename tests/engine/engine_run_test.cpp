@@ -5,11 +5,11 @@
 
 #include "engine_harness.h"
 
-#include "app/job_list.h"
+#include "base/ui_thread.h"
 #include "engine/conversion_engine.h"
 #include "engine/encoder_job.h"
 #include "engine/job_loop.h"
-#include "support/ui_thread.h"
+#include "jobs/job_list.h"
 #include "tools/test_folder.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "engine/watchdog_rule.h"
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The countdown dialog and its timer, on real widgets offscreen. Ticks are driven directly;
 // the power-off request is a recording stand-in, so nothing here can power anything off.
 
-#include "engine/conversion_state.h"
+#include "base/conversion_state.h"
 #include "power/countdown_dialog.h"
 #include "power/power_off_request.h"
 #include "power/shutdown_countdown.h"

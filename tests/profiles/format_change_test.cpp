@@ -1,8 +1,8 @@
 // The format change and the option panels, driven the way a user drives them: picking an entry
 // in the real output format selector of the real main window (offscreen).
 
-#include "app/job_list.h"
 #include "app/main_window.h"
+#include "jobs/job_list.h"
 #include "profiles/option_panels.h"
 #include "profiles/profile_catalogue.h"
 

@@ -1,4 +1,4 @@
-#include "support/ui_thread.h"
+#include "base/ui_thread.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "app/job_list.h"
+#include "jobs/job_list.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

@@ -1,4 +1,4 @@
-#include "profiles/command_templates.h"
+#include "command/command_templates.h"
 
 #include "profiles/profile_catalogue.h"
 

@@ -1,4 +1,4 @@
-#include "encoder/child_reaper.h"
+#include "base/child_reaper.h"
 
 #include <cerrno>
 #include <sys/wait.h>

@@ -86,6 +86,7 @@ TimingSources MakeTiming() {
     t.slideshow = folder / "slideshow.gif";
     t.half = folder / "half.mpg";
     t.joined = folder / "joined.mpg";
+    t.wrap = folder / "wrap.ts";
     t.hole = folder / "hole.mkv";
     t.everyDeltaBroken = folder / "every-delta.3gp";
     t.firstDeltaBroken = folder / "first-delta.3gp";
@@ -113,6 +114,9 @@ TimingSources MakeTiming() {
                                 std::istreambuf_iterator<char>()};
         std::ofstream(t.joined, std::ios::binary) << bytes << bytes;
     }
+    // 2^33 ticks of 90 kHz are 95443.7 s.
+    MakeMedia(with(
+        {"-c:v", "mpeg2video", "-c:a", "mp2", "-output_ts_offset", "95442.2", t.wrap.string()}));
     MakeMedia(with({"-af", "aselect='not(between(t,2,3))'", "-c:v", "libx264", "-preset",
                     "ultrafast", "-c:a", "aac", t.hole.string()}));
     // 15 frames a second in a 1/15360 time base: 1024 ticks a frame.
@@ -139,7 +143,7 @@ TimingSources MakeTiming() {
 } // namespace
 
 std::vector<std::filesystem::path> TimingSources::All() const {
-    return {freeze,           slideshow,        half, joined,   hole,
+    return {freeze,           slideshow,        half, joined,   wrap,    hole,
             everyDeltaBroken, firstDeltaBroken, wide, standard, variable};
 }
 

@@ -86,6 +86,7 @@ TimingSources MakeTiming() {
     t.slideshow = folder / "slideshow.gif";
     t.half = folder / "half.mpg";
     t.joined = folder / "joined.mpg";
+    t.leapt = folder / "leapt.mpg";
     t.wrap = folder / "wrap.ts";
     t.hole = folder / "hole.mkv";
     t.everyDeltaBroken = folder / "every-delta.3gp";
@@ -108,11 +109,19 @@ TimingSources MakeTiming() {
     MakeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-f", "lavfi", "-i",
                "sine=sample_rate=44100", "-t", "3", "-c:v", "mpeg2video", "-c:a", "mp2", "-f",
                "vob", t.half.string()});
+    const auto later = folder / "later.mpg";
+    MakeMedia({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25", "-f", "lavfi", "-i",
+               "sine=sample_rate=44100", "-t", "3", "-c:v", "mpeg2video", "-c:a", "mp2", "-f",
+               "vob", "-output_ts_offset", "60", later.string()});
     {
-        std::ifstream in(t.half, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
-        std::ofstream(t.joined, std::ios::binary) << bytes << bytes;
+        auto bytesOf = [](const std::filesystem::path& file) {
+            std::ifstream in(file, std::ios::binary);
+            return std::string{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
+        };
+        const std::string half = bytesOf(t.half);
+        std::ofstream(t.joined, std::ios::binary) << half << half;
+        std::ofstream(t.leapt, std::ios::binary) << half << bytesOf(later);
     }
     // 2^33 ticks of 90 kHz are 95443.7 s.
     MakeMedia(with(
@@ -143,7 +152,7 @@ TimingSources MakeTiming() {
 } // namespace
 
 std::vector<std::filesystem::path> TimingSources::All() const {
-    return {freeze,           slideshow,        half, joined,   wrap,    hole,
+    return {freeze,           slideshow,        half, joined,   leapt,   wrap, hole,
             everyDeltaBroken, firstDeltaBroken, wide, standard, variable};
 }
 

@@ -28,6 +28,7 @@ struct TimingSources {
     std::filesystem::path slideshow;        // GIF, one picture every 3 s, 9 s in all
     std::filesystem::path half;             // MPEG-2 program stream, 3 s with sound
     std::filesystem::path joined;           // two copies of `half` joined end to end
+    std::filesystem::path leapt;            // `half`, then 3 s more whose clock starts 60 s on
     std::filesystem::path wrap;             // MPEG-TS, 5 s, its 33-bit timestamps wrap at 1.5 s
     std::filesystem::path hole;             // MKV, 5 s, no sound from 2 s to 3 s
     std::filesystem::path everyDeltaBroken; // 3GP, 5 s, the picture's one sample delta 2^32-1

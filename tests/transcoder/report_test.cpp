@@ -201,7 +201,7 @@ TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
     ASSERT_LT(frameSize, 253u);
     const auto longName =
         f.folder / (std::string(253 - frameSize, 'n') + f.avi.filename().string());
-    std::filesystem::copy_file(f.avi, longName);
+    std::filesystem::copy_file(f.avi, longName, std::filesystem::copy_options::overwrite_existing);
     std::vector<std::string> chunks;
     const RunResult probe = RunProgramReadInChunks(
         {EncoderPath(), "-@", "-y", "-i", longName.string()}, PacedReading{500, 500, 255}, chunks);

@@ -58,6 +58,7 @@ TEST(Timing, EverySecondOfPictureAndSoundIsKeptInSync) {
         {"slideshow", t.slideshow, 9.0, false, 160, 120},
         {"program stream", t.half, 3.0, true, 160, 120},
         {"joined program streams", t.joined, 6.0, true, 160, 120},
+        {"program streams joined with a leap forward", t.leapt, 6.0, true, 160, 120},
         {"timestamp wrap", t.wrap, 5.0, true, 160, 120},
         {"hole in the sound", t.hole, 5.0, true, 160, 120},
         {"every sample delta broken", t.everyDeltaBroken, 5.0, true, 176, 144},

@@ -129,13 +129,7 @@ void ConsoleReport::WriteAll(std::string_view bytes) {
 
 void ConsoleReport::Line(std::string_view text, Fit fit) {
     std::lock_guard lock(m_mutex);
-    std::string out;
-    if (m_progressOpen) {
-        // A line after progress reports starts on a line of its own.
-        out = "\r\n";
-        m_progressOpen = false;
-    }
-    out += text;
+    std::string out(text);
     out += "\r\n";
     if (fit == Fit::Whole) {
         WaitUntilFits(out.size());
@@ -155,14 +149,15 @@ void ConsoleReport::Progress(const ProgressFigures& figures, bool final) {
         m_lastProgress = now;
         return;
     }
+    // Each report is a line of its own: the main program splits only at CR LF, and reports
+    // sharing a line would leave it reading the first, older one.
     std::string out = FormatProgress(figures);
-    out += final ? "\r\r\n" : "\r";
+    out += "\r\n";
     if (final) {
         WaitUntilFits(out.size());
     } else if (!FitsInNextRead(out.size())) {
         return;
     }
     m_lastProgress = now;
-    m_progressOpen = !final;
     WriteAll(out);
 }

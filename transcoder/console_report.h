@@ -1,7 +1,7 @@
 #pragma once
 // The console report, written the way the main program's monitor reads it: every line ends
-// with CR LF, a progress report with a lone CR, each report is one write() so that it arrives
-// whole through the pipe, and progress comes about twice a second (the monitor reads only
+// with CR LF, progress reports included, each line is one write() so that it arrives whole
+// through the pipe, and progress comes about twice a second (the monitor reads only
 // 255 bytes every 360 ms). The texts are exact; see the formatting functions below.
 
 #include <chrono>
@@ -56,8 +56,8 @@ public:
     explicit ConsoleReport(int fd = 2);
 
     void Line(std::string_view text, Fit fit = Fit::Whole);
-    // Progress at most every 500 ms unless forced; the final one ends the progress line. A
-    // report that would not arrive whole is left out; the next frame tries again.
+    // Progress at most every 500 ms unless final. A report that would not arrive whole is left
+    // out; the next frame tries again.
     void Progress(const ProgressFigures& figures, bool final);
 
 private:
@@ -69,6 +69,5 @@ private:
     int m_fd;
     bool m_pipe = false;
     std::mutex m_mutex;
-    bool m_progressOpen = false;
     std::chrono::steady_clock::time_point m_lastProgress{};
 };

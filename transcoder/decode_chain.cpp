@@ -1,15 +1,53 @@
 #include "decode_chain.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
-// A timestamp that leaps further than this is damage, not a pause: the frame rate filter would
-// fill the leap with copies, and a leap of hours would keep the converter busy for hours.
-constexpr int64_t kMaxGapSeconds = 2;
+
+// Without a known length, a leap further than this in a container that has no discontinuities
+// is damage: a frozen picture that long does not happen, and filling it would take ages.
+constexpr int64_t kMaxLeapUs = 60 * int64_t{AV_TIME_BASE};
+// More frames a second than this are timestamps gone wrong (a sample table whose entries came
+// out as a single tick), not a picture.
+constexpr double kMaxBelievableRate = 1000.0;
+
+bool Plausible(AVRational rate) {
+    return rate.num > 0 && rate.den > 0 && av_q2d(rate) >= 1.0 && av_q2d(rate) <= 240.0;
+}
+
+int64_t LengthUs(const AVFormatContext* input) {
+    if (input->duration == AV_NOPTS_VALUE || input->duration <= 0 ||
+        input->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        return AV_NOPTS_VALUE;
+    }
+    return input->duration;
+}
+
+// The rate a stream's frames are counted at where its timestamps fail.
+AVRational NominalRate(const AVFormatContext* input, const AVStream* stream, AVRational fallback) {
+    if (Plausible(stream->avg_frame_rate)) {
+        return stream->avg_frame_rate;
+    }
+    if (Plausible(stream->r_frame_rate)) {
+        return stream->r_frame_rate;
+    }
+    // The frames spread over the file's length.
+    const int64_t length = LengthUs(input);
+    if (stream->nb_frames > 0 && length != AV_NOPTS_VALUE) {
+        AVRational rate{};
+        av_reduce(&rate.num, &rate.den, stream->nb_frames * AV_TIME_BASE, length, 65535);
+        if (Plausible(rate)) {
+            return rate;
+        }
+    }
+    return fallback;
+}
+
 } // namespace
 
-bool DecodeChain::Open(const AVStream* stream, std::string filterSpec, int64_t startPts,
-                       AVRational nominalRate, bool tolerant) {
+bool DecodeChain::Open(const AVFormatContext* input, const AVStream* stream, std::string filterSpec,
+                       std::string rebuiltSpec, AVRational fallbackRate, bool tolerant) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (codec == nullptr) {
         return false;
@@ -29,12 +67,27 @@ bool DecodeChain::Open(const AVStream* stream, std::string filterSpec, int64_t s
     }
     m_video = stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
     m_filterSpec = std::move(filterSpec);
+    m_rebuiltSpec = std::move(rebuiltSpec);
     m_timeBase = stream->time_base;
-    m_startPts = startPts;
-    if (nominalRate.num > 0 && nominalRate.den > 0) {
-        m_stepTicks = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(nominalRate), m_timeBase));
+    const int64_t startUs = input->start_time == AV_NOPTS_VALUE ? 0 : input->start_time;
+    m_startPts = av_rescale_q(startUs, AV_TIME_BASE_Q, m_timeBase);
+    if (m_video) {
+        const AVRational nominal = NominalRate(input, stream, fallbackRate);
+        m_stepTicks = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(nominal), m_timeBase));
+        m_countFrames = stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0 &&
+                        av_q2d(stream->avg_frame_rate) > kMaxBelievableRate;
     }
-    m_maxGapTicks = av_rescale_q(kMaxGapSeconds, AVRational{1, 1}, m_timeBase);
+    // Where parts are joined the source clock keeps running past the length the container
+    // states, and a jump is mended before it gets here; elsewhere a timestamp far beyond the
+    // stated length is damage.
+    const bool discontinuous = (input->iformat->flags & AVFMT_TS_DISCONT) != 0;
+    const int64_t lengthUs = LengthUs(input);
+    if (!discontinuous && lengthUs != AV_NOPTS_VALUE) {
+        const int64_t limitUs = lengthUs + std::max<int64_t>(2 * AV_TIME_BASE, lengthUs / 10);
+        m_endLimit = av_rescale_q(limitUs, AV_TIME_BASE_Q, m_timeBase);
+    } else if (!discontinuous) {
+        m_maxLeap = av_rescale_q(kMaxLeapUs, AV_TIME_BASE_Q, m_timeBase);
+    }
     m_scratch = MakeFrame();
     return m_scratch != nullptr;
 }
@@ -98,7 +151,8 @@ void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
             m_filters.Close(m_lastPts + m_lastStep);
             Drain(deliver);
         }
-        if (!m_filters.Build(m_video, SourceArgs(frame), m_filterSpec)) {
+        const bool first = !m_filters.built() && m_lastPts == AV_NOPTS_VALUE;
+        if (!m_filters.Build(m_video, SourceArgs(frame), first ? m_filterSpec : m_rebuiltSpec)) {
             m_filters.Reset();
             return;
         }
@@ -114,16 +168,21 @@ void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
     const int64_t step =
         m_video ? m_stepTicks
                 : av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, m_timeBase);
-    if (pts == AV_NOPTS_VALUE) {
-        pts = m_lastPts == AV_NOPTS_VALUE ? m_startPts : m_lastPts + step;
+    if (pts != AV_NOPTS_VALUE) {
+        pts -= m_startPts;
     }
-    pts -= m_startPts;
-    if (m_lastPts != AV_NOPTS_VALUE && pts > m_lastPts + m_maxGapTicks) {
-        pts = m_lastPts + step;
+    const bool believable = pts != AV_NOPTS_VALUE && !m_countFrames &&
+                            (m_endLimit == AV_NOPTS_VALUE || pts <= m_endLimit) &&
+                            (m_maxLeap == AV_NOPTS_VALUE || m_lastPts == AV_NOPTS_VALUE ||
+                             pts <= m_lastPts + m_maxLeap);
+    if (!believable) {
+        // Counted on from the frame before at the stream's own rate: the stream goes on whole
+        // and in order, at the length its frames make.
+        pts = m_lastPts == AV_NOPTS_VALUE ? 0 : m_lastPts + step;
     }
     frame->pts = pts;
     m_lastPts = pts;
-    m_lastStep = frame->pkt_duration > 0 ? frame->pkt_duration : step;
+    m_lastStep = frame->pkt_duration > 0 && believable ? frame->pkt_duration : step;
     if (m_filters.Push(frame) >= 0) {
         Drain(deliver);
     }

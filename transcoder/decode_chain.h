@@ -13,11 +13,11 @@ class DecodeChain {
 public:
     using Deliver = std::function<void(FramePtr)>;
 
-    // filterSpec is the chain between source and sink. startPts (in the stream's time base)
-    // is subtracted so that every stream starts where the input starts. nominalRate is the
-    // video rate used where timestamps are missing.
-    bool Open(const AVStream* stream, std::string filterSpec, int64_t startPts,
-              AVRational nominalRate, bool tolerant);
+    // filterSpec is the chain between source and sink, rebuiltSpec the one used when the
+    // chain is built again midway. Timestamps are taken relative to the input's start.
+    // fallbackRate is the video rate used where the source gives none of its own.
+    bool Open(const AVFormatContext* input, const AVStream* stream, std::string filterSpec,
+              std::string rebuiltSpec, AVRational fallbackRate, bool tolerant);
 
     // A null packet ends the stream: the decoder and the filters give what they still hold.
     void Decode(const AVPacket* packet, const Deliver& deliver);
@@ -34,11 +34,18 @@ private:
     CodecContextPtr m_decoder;
     FilterChain m_filters;
     std::string m_filterSpec;
+    std::string m_rebuiltSpec;
     bool m_video = false;
     AVRational m_timeBase{1, 1};
     int64_t m_startPts = 0;
     int64_t m_stepTicks = 1;
-    int64_t m_maxGapTicks = 0;
+    // Timestamps past this (relative, in the stream's time base) cannot be believed; none
+    // where the input's length is not known.
+    int64_t m_endLimit = AV_NOPTS_VALUE;
+    // A leap further than this cannot be believed either; none where m_endLimit bounds it.
+    int64_t m_maxLeap = AV_NOPTS_VALUE;
+    // The stream's timestamps as a whole cannot be believed: frames are counted instead.
+    bool m_countFrames = false;
     int64_t m_lastPts = AV_NOPTS_VALUE;
     int64_t m_lastStep = 0;
     int64_t m_decodedFrames = 0;

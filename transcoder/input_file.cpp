@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -123,6 +124,21 @@ std::string CodecName(const AVCodecParameters* parameters) {
 
 } // namespace
 
+int DisplayedWidth(const AVFormatContext* input, const AVStream* stream) {
+    const int width = stream->codecpar->width;
+    const AVRational sar = av_guess_sample_aspect_ratio(const_cast<AVFormatContext*>(input),
+                                                        const_cast<AVStream*>(stream), nullptr);
+    if (sar.num <= 0 || sar.den <= 0 || sar.num == sar.den) {
+        return width;
+    }
+    const double shown = static_cast<double>(width) * sar.num / sar.den;
+    // Absurd ratios from damaged headers would ask for pictures no encoder takes.
+    if (!(shown >= 2 && shown <= 8 * static_cast<double>(width) + 2)) {
+        return width;
+    }
+    return 2 * static_cast<int>(std::lround(shown / 2));
+}
+
 bool IsUsableVideoStream(const AVStream* stream) {
     const AVCodecParameters* p = stream->codecpar;
     return p->codec_type == AVMEDIA_TYPE_VIDEO &&
@@ -146,9 +162,15 @@ OpenedInput OpenInput(const TranscodeOptions& options, const AVIOInterruptCB& in
         return result;
     }
     struct stat info {};
-    if (::stat(options.inputPath.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
+    if (::stat(options.inputPath.c_str(), &info) != 0 ||
         ::access(options.inputPath.c_str(), R_OK) != 0) {
         result.failureLine = "Error while opening file: the input cannot be read";
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        // A named pipe would block the open until someone writes to it, a device like
+        // /dev/zero never ends, and a folder or socket holds nothing to convert.
+        result.failureLine = "Error while opening file: the input is not a regular file";
         return result;
     }
     OpenAttempt attempt =
@@ -190,8 +212,8 @@ void DescribeInput(const AVFormatContext* input, const std::string& path, Consol
                 rate = stream->avg_frame_rate;
             }
             const double fps = rate.num > 0 && rate.den > 0 ? av_q2d(rate) : 0.0;
-            report.Line(FormatVideoStreamLine(static_cast<int>(i), CodecName(p), p->width,
-                                              p->height, fps, 'r'));
+            report.Line(FormatVideoStreamLine(static_cast<int>(i), CodecName(p),
+                                              DisplayedWidth(input, stream), p->height, fps, 'r'));
         } else if (IsUsableAudioStream(stream)) {
             report.Line(FormatAudioStreamLine(static_cast<int>(i), CodecName(p), p->sample_rate,
                                               p->ch_layout.nb_channels, p->bit_rate));

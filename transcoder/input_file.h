@@ -22,5 +22,9 @@ OpenedInput OpenInput(const TranscodeOptions& options, const AVIOInterruptCB& in
 bool IsUsableVideoStream(const AVStream* stream);
 bool IsUsableAudioStream(const AVStream* stream);
 
+// The width the picture is displayed at: the stored width times the pixel aspect, made even
+// (a PAL DVD's 720x576 at 64:45 shows 1024 wide). Square or unknown pixels: the stored width.
+int DisplayedWidth(const AVFormatContext* input, const AVStream* stream);
+
 // "Input #0, <format>, from '<path>':", the duration line and one line per stream.
 void DescribeInput(const AVFormatContext* input, const std::string& path, ConsoleReport& report);

@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     av_log_set_level(AV_LOG_QUIET);
     // A reader that went away must not end a conversion halfway.
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file size limit a write fails like on a full disk, and is reported as a failure.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     ConsoleReport report;

@@ -62,8 +62,9 @@ std::string SetUpVideo(const TranscodeOptions& options, const AVFormatContext* i
                     output->oformat->name, codecArg.c_str());
     }
 
-    // The picture (from -s, or the source's size made even for 4:2:0) plus the bars.
-    int pictureWidth = options.width.value_or(in->codecpar->width & ~1);
+    // The picture (from -s, or the source's displayed size made even for 4:2:0) plus the bars.
+    // Output pixels are square, so a source with wide pixels is scaled to its displayed width.
+    int pictureWidth = options.width.value_or(DisplayedWidth(input, in) & ~1);
     int pictureHeight = options.height.value_or(in->codecpar->height & ~1);
     pictureWidth = std::max(pictureWidth, 2);
     pictureHeight = std::max(pictureHeight, 2);
@@ -135,8 +136,9 @@ std::string SetUpVideo(const TranscodeOptions& options, const AVFormatContext* i
     video.codecName = avcodec_get_name(codec->id);
     video.bitRate = context->bit_rate;
 
-    std::string spec = Text("fps=fps=%d/%d,scale=w=%d:h=%d", video.frameRate.num,
-                            video.frameRate.den, pictureWidth, pictureHeight);
+    // A constant rate on the source's clock: a frame slot takes the latest picture shown at
+    // that time, so a frozen picture or a slow slideshow is repeated and a fast source thinned.
+    std::string spec = Text(",scale=w=%d:h=%d", pictureWidth, pictureHeight);
     if (video.width != pictureWidth || video.height != pictureHeight) {
         spec += Text(",pad=w=%d:h=%d:x=%d:y=%d:color=black", video.width, video.height,
                      options.padLeft, options.padTop);
@@ -148,7 +150,9 @@ std::string SetUpVideo(const TranscodeOptions& options, const AVFormatContext* i
         spec += ",setsar=sar=1";
     }
     spec += ",format=pix_fmts=yuv420p";
-    video.filterSpec = spec;
+    const std::string rate = Text("fps=fps=%d/%d", video.frameRate.num, video.frameRate.den);
+    video.filterSpec = rate + ":start_time=0" + spec;
+    video.rebuiltFilterSpec = rate + spec;
     video.encoder = std::make_unique<LibavEncoder>(std::move(context));
     return {};
 }
@@ -248,7 +252,9 @@ std::string SetUpAudio(const TranscodeOptions& options, const AVFormatContext* i
     char layoutName[64] = "mono";
     av_channel_layout_describe(&layout, layoutName, sizeof layoutName);
     av_channel_layout_uninit(&layout);
-    std::string spec = Text("aresample=%d", audio.sampleRate);
+    // The sound follows its timestamps: holes are filled with silence and overlaps trimmed,
+    // so it stays with the picture after a gap instead of running early.
+    std::string spec;
     if (options.volumeLevel && *options.volumeLevel != 50) {
         // volume turns 16-bit samples into floating point, so it comes before aformat.
         spec +=
@@ -260,7 +266,9 @@ std::string SetUpAudio(const TranscodeOptions& options, const AVFormatContext* i
         // Full frames only: AAC would quietly pad a short one in mid-stream with silence.
         spec += Text(",asetnsamples=n=%d:p=1", frameSize);
     }
-    audio.filterSpec = spec;
+    const std::string resample = Text("aresample=%d:async=1", audio.sampleRate);
+    audio.filterSpec = resample + ":first_pts=0" + spec;
+    audio.rebuiltFilterSpec = resample + spec;
     return {};
 }
 

@@ -19,7 +19,11 @@ struct StreamOutput {
     int inputIndex = -1;
     int outputIndex = -1;
     std::unique_ptr<PacketEncoder> encoder;
+    // The filters between decoder and encoder. The first chain starts the stream at the
+    // input's start, filling a late start with the first picture or with silence; a chain
+    // rebuilt midway (the source changed its frame size) continues where the last one ended.
     std::string filterSpec;
+    std::string rebuiltFilterSpec;
     std::string codecName; // for the report
     int64_t bitRate = 0;
     // Video

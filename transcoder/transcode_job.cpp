@@ -15,6 +15,7 @@ extern "C" {
 #include "decode_chain.h"
 #include "input_file.h"
 #include "output_setup.h"
+#include "source_clock.h"
 #include "stall_guard.h"
 
 namespace {
@@ -106,6 +107,8 @@ public:
     int64_t videoBytes() const { return m_videoBytes; }
     int64_t audioBytes() const { return m_audioBytes; }
     int64_t packets() const { return m_packets; }
+    int64_t videoPackets() const { return m_videoPackets; }
+    int64_t audioPackets() const { return m_packets - m_videoPackets; }
     const std::string& failureLine() const { return m_failureLine; }
 
     void UpdateSize() {
@@ -153,6 +156,7 @@ private:
                 }
             }
             m_videoBytes += packet->size;
+            ++m_videoPackets;
         } else {
             m_audioBytes += packet->size;
         }
@@ -187,11 +191,13 @@ private:
     int64_t m_videoBytes = 0;
     int64_t m_audioBytes = 0;
     int64_t m_packets = 0;
+    int64_t m_videoPackets = 0;
     std::string m_failureLine;
 };
 
 // The decoding side: reads the input and turns packets into frames ready for the encoders.
-void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolerant,
+// False when the input could not be read to its end.
+bool ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolerant,
                    StallGuard& guard, BoundedQueue<QueueItem>& queue,
                    const std::atomic<bool>& stop) {
     std::optional<DecodeChain> video;
@@ -207,16 +213,14 @@ void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
     const DecodeChain::Deliver toVideo = deliverTo(true);
     const DecodeChain::Deliver toAudio = deliverTo(false);
 
-    const int64_t startUs = input->start_time == AV_NOPTS_VALUE ? 0 : input->start_time;
     auto open = [&](std::optional<DecodeChain>& chain, const std::optional<StreamOutput>& out) {
         if (!out) {
             return;
         }
         const AVStream* stream = input->streams[out->inputIndex];
-        const int64_t start = av_rescale_q(startUs, AV_TIME_BASE_Q, stream->time_base);
         chain.emplace();
         const AVRational rate = out->frameRate.num > 0 ? out->frameRate : AVRational{25, 1};
-        if (!chain->Open(stream, out->filterSpec, start, rate, tolerant)) {
+        if (!chain->Open(input, stream, out->filterSpec, out->rebuiltFilterSpec, rate, tolerant)) {
             chain.reset();
         }
     };
@@ -231,18 +235,27 @@ void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
     }
 
     PacketPtr packet = MakePacket();
+    SourceClock clock(input);
     int errorsInRow = 0;
+    bool readToEnd = packet != nullptr;
     while (queueOpen && !stop.load() && packet) {
         const int read = av_read_frame(input, packet.get());
         if (read < 0) {
-            if (read == AVERROR_EOF || guard.Stalled() || ++errorsInRow > kMaxReadErrors ||
+            if (read == AVERROR_EOF) {
+                break;
+            }
+            // The tolerant route takes what it can get from a damaged file; the plain route
+            // leaves that to it and says the file could not be read.
+            if (guard.Stalled() || ++errorsInRow > kMaxReadErrors ||
                 (!tolerant && read != AVERROR(EAGAIN))) {
+                readToEnd = tolerant && !guard.Stalled();
                 break;
             }
             continue;
         }
         errorsInRow = 0;
         guard.Touch();
+        clock.Mend(packet.get(), input->streams[packet->stream_index]);
         if (video && setup.video && packet->stream_index == setup.video->inputIndex) {
             video->Decode(packet.get(), toVideo);
         } else if (audio && setup.audio && packet->stream_index == setup.audio->inputIndex) {
@@ -262,6 +275,7 @@ void ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
     if (setup.audio && queueOpen) {
         queue.Push(QueueItem{false, nullptr});
     }
+    return readToEnd;
 }
 
 void DescribeOutput(const OutputSetup& setup, const std::string& path, ConsoleReport& report) {
@@ -370,6 +384,7 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     std::atomic<bool> stopReading = false;
     EncodeSide encodeSide(setup, report, guard);
     bool encoded = false;
+    bool readToEnd = false;
     {
         std::thread encoder([&] {
             encoded = encodeSide.Run(queue);
@@ -377,30 +392,42 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
             stopReading = true;
             queue.Close();
         });
-        ReadAndDecode(input, setup, options.tolerantInput, guard, queue, stopReading);
+        readToEnd = ReadAndDecode(input, setup, options.tolerantInput, guard, queue, stopReading);
         encoder.join();
     }
 
-    if (!encoded) {
-        report.Line(encodeSide.failureLine());
+    auto fail = [&](const std::string& line) {
+        report.Line(line);
         setup.context.reset();
         removeBrokenOutput();
         return 1;
+    };
+    if (!encoded) {
+        return fail(encodeSide.failureLine());
     }
     if (encodeSide.packets() == 0) {
-        report.Line("Conversion failed: nothing could be decoded from the input");
-        setup.context.reset();
-        removeBrokenOutput();
-        return 1;
+        return fail("Conversion failed: nothing could be decoded from the input");
+    }
+    // A file without the picture or the sound it was meant to have is not a conversion.
+    if (setup.video && encodeSide.videoPackets() == 0) {
+        return fail("Conversion failed: no picture could be decoded from the input");
+    }
+    if (setup.audio && encodeSide.audioPackets() == 0) {
+        return fail("Conversion failed: no sound could be decoded from the input");
+    }
+    if (!readToEnd) {
+        return fail("Conversion failed: the input cannot be read to its end");
     }
     guard.Suspend();
     if (av_write_trailer(output) < 0) {
-        report.Line("Conversion failed: the output cannot be finished");
-        setup.context.reset();
-        removeBrokenOutput();
-        return 1;
+        return fail("Conversion failed: the output cannot be finished");
     }
     encodeSide.UpdateSize();
+    // Closing flushes what is still buffered; a full disk may only show here.
+    if (output->pb != nullptr && !(output->oformat->flags & AVFMT_NOFILE) &&
+        (output->pb->error < 0 || avio_closep(&output->pb) < 0)) {
+        return fail("Conversion failed: the output cannot be written to its end");
+    }
     report.Progress(encodeSide.figures(), true);
     const int64_t total = encodeSide.figures().bytes;
     const int64_t payload = encodeSide.videoBytes() + encodeSide.audioBytes();

@@ -22,6 +22,7 @@ public:
     // frame rate of 0 and the duration "00:00".
     void Read() noexcept;
 
+    // The displayed width: the stored width scaled by the pixel aspect and made even.
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     double FrameRate() const { return m_frameRate; }

@@ -9,8 +9,12 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <future>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,6 +81,29 @@ TEST_F(MediaInfoTest, AnHourOrMoreGivesHoursAndNtscRatesRound) {
     EXPECT_EQ(FrameRateText(info.FrameRate()), "30");
 }
 
+// Wide pixels read at the width the picture is shown at; square ones exactly as stored.
+TEST_F(MediaInfoTest, FrameSizeIsTheDisplayedSize) {
+    struct Case {
+        const char* name;
+        const char* arguments;
+        const char* size;
+    };
+    const Case cases[] = {
+        {"wide.vob", "-f lavfi -i testsrc=size=720x576:rate=25 -t 1 -c:v mpeg2video -aspect 16:9",
+         "1024 x 576"},
+        {"standard.vob",
+         "-f lavfi -i testsrc=size=720x576:rate=25 -t 1 -c:v mpeg2video -aspect 4:3", "768 x 576"},
+        {"ntsc-wide.mpg",
+         "-f lavfi -i testsrc=size=720x480:rate=30000/1001 -t 1 -c:v mpeg2video -aspect 16:9",
+         "854 x 480"},
+        {"odd.avi", "-f lavfi -i testsrc=size=321x241:rate=25 -t 1 -c:v mpeg4", "321 x 241"},
+    };
+    for (const Case& c : cases) {
+        const MediaInfo info = ReadWithin(Make(c.name, c.arguments), std::chrono::seconds(30));
+        EXPECT_EQ(FrameSizeText(info.Width(), info.Height()), c.size) << c.name;
+    }
+}
+
 TEST_F(MediaInfoTest, AudioOnlyFilesHaveNoPicture) {
     const std::string mp3 =
         Make("tone.mp3", "-f lavfi -i sine=frequency=440:duration=5 -c:a libmp3lame");
@@ -100,13 +127,22 @@ TEST_F(MediaInfoTest, UnreadableSourcesGiveNoPictureWithoutBlocking) {
     const std::string empty = s_folder->Write("empty.mp4", "");
     const std::string fifo = s_folder->File("pipe.avi");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketPath = s_folder->File("socket.avi");
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 1), 0);
     for (const std::string& path :
-         {text, empty, fifo, s_folder->File("missing.avi"), s_folder->Path().string(),
+         {text, empty, fifo, socketPath, s_folder->File("missing.avi"), s_folder->Path().string(),
           std::string("/dev/zero"), std::string()}) {
         const MediaInfo info = ReadWithin(path, std::chrono::seconds(20));
         EXPECT_EQ(FrameSizeText(info.Width(), info.Height()), "0 x 0") << path;
         EXPECT_EQ(FrameRateText(info.FrameRate()), "0") << path;
     }
+    ::close(listening);
 }
 
 TEST_F(MediaInfoTest, AReadForgetsTheFileBefore) {

@@ -46,6 +46,7 @@ std::vector<Damaged> MakeDamagedCopies(const std::filesystem::path& source) {
     std::vector<Damaged> copies;
     const std::string stem = source.stem().string();
     const std::string ext = source.extension().string();
+    std::filesystem::create_directories(source.parent_path() / "damaged");
     int n = 0;
     auto add = [&](const std::vector<char>& data, const std::string& how) {
         const auto file =
@@ -99,8 +100,13 @@ TEST(Damage, DamagedCopiesEndCleanlyByBothRoutes) {
     std::filesystem::create_directories(f.folder / "damaged");
     const auto mp3 = f.folder / "song.mp3";
     MakeMedia({"-i", f.song.string(), "-c:a", "libmp3lame", mp3.string()});
+    std::vector<std::filesystem::path> sources = {f.avi, f.mkv, f.silent, mp3};
+    // Odd timing and wide pixels, damaged on top.
+    for (const auto& odd : SharedTimingSources().All()) {
+        sources.push_back(odd);
+    }
     int n = 0;
-    for (const auto& source : {f.avi, f.mkv, f.silent, mp3}) {
+    for (const auto& source : sources) {
         for (const Damaged& copy : MakeDamagedCopies(source)) {
             for (const bool tolerant : {false, true}) {
                 const auto output = f.outFolder / ("damaged-" + std::to_string(n++) + ".mp4");

@@ -3,9 +3,13 @@
 // the headers, and failure words exactly when a run fails.
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <regex>
-#include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -130,10 +134,14 @@ TEST(Report, ConversionReportReadsAsTheMonitorExpects) {
     const std::string& out = run.output;
     EXPECT_FALSE(HasFailureWord(out));
 
-    // Every LF belongs to a CR LF.
+    // Every LF belongs to a CR LF and every CR to a CR LF: progress reports are lines too.
     for (size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1)) {
         ASSERT_GT(at, 0u);
         EXPECT_EQ(out[at - 1], '\r');
+    }
+    for (size_t at = out.find('\r'); at != std::string::npos; at = out.find('\r', at + 1)) {
+        ASSERT_LT(at + 1, out.size());
+        EXPECT_EQ(out[at + 1], '\n') << "a lone CR at " << at;
     }
     ASSERT_TRUE(out.ends_with("\r\n"));
 
@@ -142,6 +150,7 @@ TEST(Report, ConversionReportReadsAsTheMonitorExpects) {
     EXPECT_EQ(lines[1].rfind("  Duration: 00:00:20.0", 0), 0u) << lines[1];
     int pathLines = 0;
     int reports = 0;
+    double lastSeconds = -1;
     for (const std::string& line : lines) {
         if (line.find(source.string()) != std::string::npos ||
             line.find(output.string()) != std::string::npos) {
@@ -153,28 +162,20 @@ TEST(Report, ConversionReportReadsAsTheMonitorExpects) {
             EXPECT_EQ(line.find("size="), std::string::npos) << line;
             continue;
         }
-        // Several reports may share a line, each ended by a lone CR.
-        std::stringstream reportsOfLine(line);
-        std::string report;
-        double lastSeconds = -1;
-        while (std::getline(reportsOfLine, report, '\r')) {
-            if (report.empty()) {
-                continue;
-            }
-            ++reports;
-            std::smatch m;
-            ASSERT_TRUE(std::regex_match(
-                report, m,
-                std::regex(
-                    R"~(frame=(\d+) q=\d+\.\d size=(\d+)kB time=(\d+\.\d\d) bitrate=\d+\.\dkbits/s)~")))
-                << report;
-            const size_t size = report.find("size=");
-            EXPECT_NE(report.substr(size, 13).find("kB"), std::string::npos);
-            const double seconds = std::strtod(m[3].str().c_str(), nullptr);
-            EXPECT_GE(seconds, lastSeconds);
-            lastSeconds = seconds;
-            EXPECT_LT(report.size(), 120u);
-        }
+        // One report a line.
+        ++reports;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(
+            line, m,
+            std::regex(
+                R"~(frame=(\d+) q=\d+\.\d size=(\d+)kB time=(\d+\.\d\d) bitrate=\d+\.\dkbits/s)~")))
+            << line;
+        const size_t size = line.find("size=");
+        EXPECT_NE(line.substr(size, 13).find("kB"), std::string::npos);
+        const double seconds = std::strtod(m[3].str().c_str(), nullptr);
+        EXPECT_GE(seconds, lastSeconds);
+        lastSeconds = seconds;
+        EXPECT_LT(line.size(), 120u);
     }
     EXPECT_EQ(pathLines, 2);
     EXPECT_GE(reports, 1);
@@ -200,7 +201,7 @@ TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
     ASSERT_LT(frameSize, 253u);
     const auto longName =
         f.folder / (std::string(253 - frameSize, 'n') + f.avi.filename().string());
-    std::filesystem::copy_file(f.avi, longName);
+    std::filesystem::copy_file(f.avi, longName, std::filesystem::copy_options::overwrite_existing);
     std::vector<std::string> chunks;
     const RunResult probe = RunProgramReadInChunks(
         {EncoderPath(), "-@", "-y", "-i", longName.string()}, PacedReading{500, 500, 255}, chunks);
@@ -230,6 +231,7 @@ TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
     ASSERT_EQ(job.exitCode, 0) << job.output;
     ProgressMonitor monitor(MonitorSetup{});
     std::string lastProgress;
+    std::string lastFrames;
     const std::regex report(
         R"~(frame=\d+ q=\d+\.\d size=\d+kB time=\d+\.\d\d bitrate=\d+\.\dkbits/s)~");
     for (const std::string& chunk : chunks) {
@@ -239,20 +241,20 @@ TEST(Report, EveryReadOfTheMainProgramHoldsWholeLines) {
             if (update.target == MonitorUpdate::Target::ProgressColumn) {
                 lastProgress = update.text;
             }
+            if (update.target == MonitorUpdate::Target::FramesColumn) {
+                lastFrames = update.text;
+            }
         }
         for (const std::string& line : SplitChunkIntoLines(chunk)) {
-            if (line.find("frame=") == std::string::npos &&
-                line.find("kbits/s") == std::string::npos) {
-                continue;
-            }
-            std::stringstream reports(line);
-            std::string one;
-            while (std::getline(reports, one, '\r')) {
-                EXPECT_TRUE(one.empty() || std::regex_match(one, report)) << "cut: " << one;
+            if (line.find("frame=") != std::string::npos ||
+                line.find("kbits/s") != std::string::npos) {
+                EXPECT_TRUE(std::regex_match(line, report)) << "cut or shared: " << line;
             }
         }
     }
     EXPECT_EQ(lastProgress, "100%");
+    // The Frames column ends with the encoder's last count, not an earlier report's.
+    EXPECT_EQ(lastFrames, "500");
 }
 
 TEST(Report, NamesWithLineBreaksStayInsideTheirHeaderLines) {
@@ -319,6 +321,83 @@ TEST(Report, FailuresAreSaidWithAFailureWordAndANonZeroStatus) {
     }
     EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_FALSE(std::filesystem::exists(f.outFolder / "h263.3gp"));
+}
+
+// A named pipe would block the converter until someone writes to it and /dev/zero never ends:
+// what is not a regular file is refused at once, by the probe and by a job alike.
+TEST(Report, InputsThatAreNotFilesAreRefusedAtOnce) {
+    const Fixtures& f = SharedFixtures();
+    const auto fifo = f.folder / "pipe.avi";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto socketPath = f.folder / "socket.avi";
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.string().size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const auto out = f.outFolder / "not-a-file.mp4";
+    for (const std::string input :
+         {fifo.string(), socketPath.string(), std::string("/dev/zero"), f.folder.string()}) {
+        for (const bool probe : {true, false}) {
+            const RunResult run =
+                RunProgram(probe ? std::vector<std::string>{EncoderPath(), "-@", "-y", "-i", input}
+                                 : JobArguments(input, kIpod, out.string()),
+                           10);
+            EXPECT_FALSE(run.timedOut) << input;
+            EXPECT_NE(run.exitCode, 0) << input << "\n" << run.output;
+            EXPECT_TRUE(HasFailureWord(run.output)) << input << "\n" << run.output;
+            EXPECT_NE(run.output.rfind("Input #0,", 0), 0u) << input;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ::close(listening);
+}
+
+// A mapped picture stream that gives no frame is no sound-only success.
+TEST(Report, AVideoStreamWithoutFramesIsAFailure) {
+    const Fixtures& f = SharedFixtures();
+    const auto source = f.folder / "no-frames.mkv";
+    // The picture stream is there, with its size, but not one frame in it.
+    MakeMedia({"-i", f.avi.string(), "-vf", "select='gte(t,100)'", "-c:v", "mpeg4", "-c:a", "copy",
+               source.string()});
+    const auto out = f.outFolder / "no-frames.mp4";
+    const RunResult run = RunProgram(JobArguments(source.string(), kIpod, out.string()));
+    EXPECT_EQ(run.output.rfind("Input #0, matroska,webm,", 0), 0u) << run.output;
+    EXPECT_NE(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(HasFailureWord(run.output)) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// The output stops taking data halfway, as on a full disk: the file size limit makes every
+// further write fail.
+TEST(Report, AnOutputThatCannotBeWrittenToItsEndIsAFailure) {
+    const Fixtures& f = SharedFixtures();
+    if (RunProgram({"prlimit", "--fsize=1000000", "true"}, 10).exitCode != 0) {
+        GTEST_SKIP() << "prlimit cannot set a file size limit here";
+    }
+    const auto source = f.folder / "full-disk.mp4";
+    MakeMedia({"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i",
+               "sine=sample_rate=44100", "-t", "10", "-c:v", "mpeg4", "-c:a", "aac",
+               source.string()});
+    const char* pieces =
+        R"~( -vcodec "mpeg4"  -b "1200"  -acodec "mpeg4aac" -ab "128" -ar "44100" -ac "2 (stereo)" -s 640x480)~";
+    const auto whole = f.outFolder / "full-disk-whole.mp4";
+    ASSERT_EQ(RunProgram(JobArguments(source.string(), pieces, whole.string())).exitCode, 0);
+    const auto size = static_cast<long long>(std::filesystem::file_size(whole));
+    // Full from the start, halfway through, and just before the index at the end.
+    for (const long long limit : {40000LL, size / 2, size - 100}) {
+        const std::string name = std::to_string(limit);
+        const auto out = f.outFolder / ("full-" + name + ".mp4");
+        std::vector<std::string> args = {"prlimit", "--fsize=" + name, "--"};
+        const std::vector<std::string> job = JobArguments(source.string(), pieces, out.string());
+        args.insert(args.end(), job.begin(), job.end());
+        const RunResult run = RunProgram(args);
+        EXPECT_EQ(run.signal, 0) << limit;
+        EXPECT_NE(run.exitCode, 0) << limit << "\n" << run.output;
+        EXPECT_TRUE(HasFailureWord(run.output)) << limit << "\n" << run.output;
+        EXPECT_FALSE(std::filesystem::exists(out)) << limit;
+    }
 }
 
 TEST(Report, ExistingOutputIsKeptWithoutOverwriteSwitch) {

@@ -10,6 +10,7 @@
 
 #include <QPersistentModelIndex>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -46,6 +47,11 @@ public:
     void AddSourceFiles();
     void ButtonBrowseForFolderClick();
 
+    // Files dropped onto the job list go the same way as files chosen in the open dialog, in
+    // the order given. Refused, like "Add File", while files are analysed or a run converts.
+    bool AcceptsDroppedFiles() const;
+    void AddDroppedFiles(const QStringList& paths);
+
     // How long one probe may wait for the encoder before it counts as rejected.
     void SetProbeTimeLimitMs(int ms) { m_probe.SetTimeLimitMs(ms); }
     const SourceProbe& Probe() const { return m_probe; }
@@ -55,6 +61,9 @@ public:
     }
 
 private:
+    // From the analysis dialog to the closing steps, for files chosen either way; the option
+    // controls are locked on entry.
+    void AnalyseChosenFiles(const QStringList& paths);
     // Analyses one file and adds its row. False when Cancel was pressed before it began.
     bool AnalyseFile(const QString& path);
     void AddJobRowAndRemember(const QString& path, const QString& frameSize,
@@ -66,6 +75,7 @@ private:
     AddFilesControls m_controls;
     TFormAnalyzingSplash* m_splash;
     SourceProbe m_probe;
+    bool m_openDialogUp = false;
     int m_filterIndex = 0; // the open dialog's entry the user last opened files with
     QString m_lastFolder;  // the folder the browse command chose last
     // The row added for the file in hand. A persistent index follows the row when rows above

@@ -14,6 +14,7 @@ class QProgressBar;
 class QTableWidget;
 class QTimer;
 class QWidget;
+class RunDesktopFeedback;
 struct StartupValues;
 
 struct EngineControls {
@@ -38,6 +39,7 @@ struct EngineControls {
     QTimer* ConversionCountTimer = nullptr; // the stall watchdog's tick
     ConversionState* State = nullptr;
     StartupValues* Values = nullptr; // AppDir, VolumeLevel, AnalysisDialogShown
+    RunDesktopFeedback* DesktopFeedback = nullptr; // the launcher entry and notification; optional
 
     // Lock and unlock the option controls; callable from any thread.
     std::function<void()> DisableCombos;

@@ -32,8 +32,7 @@ RunDesktopFeedback::RunDesktopFeedback(RunFeedbackControls controls, DesktopServ
     }
     // The bar moves with every report of the encoder; a row's verdict or a check box the user
     // changes during the run alters the rows still to go.
-    connect(m_controls.ProgressBar1, &QProgressBar::valueChanged, this,
-            [this] { ShowProgress(); });
+    connect(m_controls.ProgressBar1, &QProgressBar::valueChanged, this, [this] { ShowProgress(); });
     connect(m_controls.ListView1, &QTableWidget::itemChanged, this, [this] { ShowProgress(); });
 }
 

@@ -48,17 +48,15 @@ void LauncherEntryProgress::SendUpdate(double progress, bool progressVisible, qi
         return;
     }
     // Readers match the signal by interface and member; the path is ours to choose.
-    QDBusMessage signal =
-        QDBusMessage::createSignal(QStringLiteral("/org/kestrel/Ravelcast/LauncherEntry"),
-                                   QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                   QStringLiteral("Update"));
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QStringLiteral("/org/kestrel/Ravelcast/LauncherEntry"),
+        QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
     const QVariantMap properties{
         {QStringLiteral("progress"), progress},
         {QStringLiteral("progress-visible"), progressVisible},
         {QStringLiteral("count"), count},
         {QStringLiteral("count-visible"), countVisible},
     };
-    signal << QStringLiteral("application://") + QString::fromLatin1(kDesktopEntryId)
-           << properties;
+    signal << QStringLiteral("application://") + QString::fromLatin1(kDesktopEntryId) << properties;
     m_bus.send(signal);
 }

@@ -38,7 +38,7 @@ struct EngineControls {
     QComboBox* ComboLetterBox = nullptr;
     QTimer* ConversionCountTimer = nullptr; // the stall watchdog's tick
     ConversionState* State = nullptr;
-    StartupValues* Values = nullptr; // AppDir, VolumeLevel, AnalysisDialogShown
+    StartupValues* Values = nullptr;               // AppDir, VolumeLevel, AnalysisDialogShown
     RunDesktopFeedback* DesktopFeedback = nullptr; // the launcher entry and notification; optional
 
     // Lock and unlock the option controls; callable from any thread.

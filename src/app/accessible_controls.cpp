@@ -15,7 +15,72 @@ namespace {
 
 constexpr char kJobListProperty[] = "ravelcastJobList";
 
-class JobListAccessible;
+// The table's children are laid out as Qt's item views count them when they tell assistive
+// tools which child has the focus: one leading row of column headers and one leading column of
+// row headers (hidden or not), the corner where they meet, then the cells.
+constexpr int kHeaderRows = 1;
+constexpr int kHeaderColumns = 1;
+
+// A column header, a row header, or the corner (section -1).
+class JobHeaderAccessible : public QAccessibleInterface {
+public:
+    JobHeaderAccessible(QTableWidget* view, Qt::Orientation orientation, int section)
+        : m_view(view), m_orientation(orientation), m_section(section) {}
+
+    bool isValid() const override { return m_view != nullptr; }
+    QObject* object() const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_view);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessible::Role role() const override {
+        if (m_section < 0) {
+            return QAccessible::Pane;
+        }
+        return m_orientation == Qt::Horizontal ? QAccessible::ColumnHeader : QAccessible::RowHeader;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name || !isValid() || m_section < 0) {
+            return {};
+        }
+        return m_view->model()->headerData(m_section, m_orientation).toString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        const QHeaderView* header = Header();
+        if (header == nullptr || m_section < 0 || !header->isVisible()) {
+            return {};
+        }
+        const QPoint origin = header->mapToGlobal(QPoint(0, 0));
+        const int position = header->sectionViewportPosition(m_section);
+        const int size = header->sectionSize(m_section);
+        return m_orientation == Qt::Horizontal
+                   ? QRect(origin.x() + position, origin.y(), size, header->height())
+                   : QRect(origin.x(), origin.y() + position, header->width(), size);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        const QHeaderView* header = Header();
+        state.invisible = header == nullptr || !header->isVisible() || m_section < 0;
+        return state;
+    }
+
+private:
+    const QHeaderView* Header() const {
+        if (!m_view) {
+            return nullptr;
+        }
+        return m_orientation == Qt::Horizontal ? m_view->horizontalHeader()
+                                               : m_view->verticalHeader();
+    }
+
+    QPointer<QTableWidget> m_view;
+    Qt::Orientation m_orientation;
+    int m_section;
+};
 
 // One cell of the job list. It follows its row while rows above it come and go, and reports
 // itself invalid once its row is gone.
@@ -105,7 +170,7 @@ public:
     bool isSelected() const override {
         return isValid() && m_view->selectionModel()->isSelected(m_index);
     }
-    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override;
     QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return isValid() ? m_index.column() : -1; }
     int rowIndex() const override { return isValid() ? m_index.row() : -1; }
@@ -172,20 +237,47 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    int childCount() const override { return rowCount() * columnCount(); }
+    int childCount() const override {
+        return (rowCount() + kHeaderRows) * (columnCount() + kHeaderColumns);
+    }
     QAccessibleInterface* child(int index) const override {
-        const int columns = columnCount();
-        if (index < 0 || columns == 0) {
+        if (index < 0 || index >= childCount()) {
             return nullptr;
         }
-        return cellAt(index / columns, index % columns);
+        const int row = index / (columnCount() + kHeaderColumns) - kHeaderRows;
+        const int column = index % (columnCount() + kHeaderColumns) - kHeaderColumns;
+        if (row >= 0 && column >= 0) {
+            return cellAt(row, column);
+        }
+        return HeaderAt(row, column);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
         const auto* cell = dynamic_cast<const JobCellAccessible*>(child);
         if (cell == nullptr || !cell->isValid() || cell->parent() != this) {
+            for (auto found = m_headers.constBegin(); found != m_headers.constEnd(); ++found) {
+                if (QAccessible::accessibleInterface(found.value()) == child) {
+                    return ChildIndex(found.key().first, found.key().second);
+                }
+            }
             return -1;
         }
-        return cell->rowIndex() * columnCount() + cell->columnIndex();
+        return ChildIndex(cell->rowIndex(), cell->columnIndex());
+    }
+    // Row -1 holds the column headers, column -1 the row headers.
+    int ChildIndex(int row, int column) const {
+        return (row + kHeaderRows) * (columnCount() + kHeaderColumns) + column + kHeaderColumns;
+    }
+    QAccessibleInterface* HeaderAt(int row, int column) const {
+        const std::pair<int, int> key{row, column};
+        if (const auto found = m_headers.constFind(key); found != m_headers.constEnd()) {
+            return QAccessible::accessibleInterface(*found);
+        }
+        QAccessibleInterface* header =
+            row < 0 && column < 0 ? new JobHeaderAccessible(View(), Qt::Horizontal, -1)
+            : row < 0             ? new JobHeaderAccessible(View(), Qt::Horizontal, column)
+                                  : new JobHeaderAccessible(View(), Qt::Vertical, row);
+        m_headers.insert(key, QAccessible::registerAccessibleInterface(header));
+        return header;
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         const QPoint inViewport = View()->viewport()->mapFromGlobal(QPoint(x, y));
@@ -268,6 +360,10 @@ private:
             QAccessible::deleteAccessibleInterface(id);
         }
         m_cells.clear();
+        for (const QAccessible::Id id : std::as_const(m_headers)) {
+            QAccessible::deleteAccessibleInterface(id);
+        }
+        m_headers.clear();
     }
 
     void AnnounceCheckChanges(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
@@ -287,8 +383,18 @@ private:
 
     // Cells handed out, by row * columns + column. Qt owns them once registered.
     mutable QHash<int, QAccessible::Id> m_cells;
+    // Headers handed out, by their place: row -1 or column -1.
+    mutable QHash<std::pair<int, int>, QAccessible::Id> m_headers;
     QMetaObject::Connection m_checkChanges;
 };
+
+QList<QAccessibleInterface*> JobCellAccessible::columnHeaderCells() const {
+    if (!isValid()) {
+        return {};
+    }
+    const auto* table = static_cast<JobListAccessible*>(parent());
+    return {table->HeaderAt(-1, m_index.column())};
+}
 
 class ToolButtonAccessible : public QAccessibleWidget {
 public:
@@ -344,7 +450,9 @@ QAccessibleInterface* AccessibleControlsFactory(const QString& className, QObjec
     if (className == QLatin1String("QTableWidget") && object->property(kJobListProperty).toBool()) {
         return new JobListAccessible(static_cast<QTableWidget*>(object));
     }
-    if (className == QLatin1String("QToolButton") && object->isWidgetType()) {
+    // Buttons with a menu keep Qt's interface, which also offers to open the menu.
+    if (className == QLatin1String("QToolButton") && object->isWidgetType() &&
+        static_cast<QToolButton*>(object)->menu() == nullptr) {
         return new ToolButtonAccessible(static_cast<QToolButton*>(object));
     }
     return nullptr;

@@ -44,7 +44,8 @@ QStringList DroppedSourceFiles(const QList<QUrl>& urls) {
 
 JobListDropTarget::JobListDropTarget(QTableWidget* list, AddFilesFlow* flow)
     : QObject(list->viewport()), m_flow(flow) {
-    list->setAcceptDrops(true);
+    // The viewport only: on the view itself the flag would switch on the view's own drop
+    // handling, which inserts dropped items into the model as they come.
     list->viewport()->setAcceptDrops(true);
     list->viewport()->installEventFilter(this);
 }

@@ -84,13 +84,37 @@ void AddFilesFlow::AddSourceFiles() {
     // Qt's own dialog shows the descriptions exactly as they are written; desktop dialogs
     // would cut them at the first parenthesis or append the pattern list.
     request.options = QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails;
+    m_openDialogUp = true;
     const OpenFilesAnswer answer = DialogSeam::OpenFiles(m_controls.MainWindow, request);
+    m_openDialogUp = false;
     if (answer.files.isEmpty()) {
         m_controls.EnableCombos();
         return;
     }
     m_filterIndex = OpenDialogFilterIndex(answer.selectedFilter.toStdString());
+    AnalyseChosenFiles(answer.files);
+}
 
+bool AddFilesFlow::AcceptsDroppedFiles() const {
+    const StartupValues& values = *m_controls.Values;
+    return !m_openDialogUp && m_controls.AddFileButton->isEnabled() && !values.AnalysisRunning &&
+           !values.AnalysisDialogShown && !m_controls.State->Converting.load();
+}
+
+void AddFilesFlow::AddDroppedFiles(const QStringList& paths) {
+    if (paths.isEmpty() || !AcceptsDroppedFiles()) {
+        return;
+    }
+    if (CheckRequiredFiles(m_controls.Values->AppDir, m_controls.MainWindow,
+                           m_controls.EnableCombos)) {
+        return;
+    }
+    m_controls.DisableCombos();
+    AnalyseChosenFiles(paths);
+}
+
+void AddFilesFlow::AnalyseChosenFiles(const QStringList& paths) {
+    StartupValues& values = *m_controls.Values;
     m_givenUp = false;
     values.AnalysisDialogShown = true;
     m_splash->ShowOverMainWindow();
@@ -100,9 +124,9 @@ void AddFilesFlow::AddSourceFiles() {
 
     std::optional<QString> failure;
     try {
-        const qsizetype count = answer.files.size();
+        const qsizetype count = paths.size();
         for (qsizetype index = 0; index < count; ++index) {
-            if (!AnalyseFile(answer.files.at(index))) {
+            if (!AnalyseFile(paths.at(index))) {
                 // Cancel has unlocked the controls already. The file in hand was finished;
                 // end whatever encoder may still be running before anything new can start.
                 SourceProbe::EndEncoders();

@@ -10,6 +10,7 @@
 
 #include <QPersistentModelIndex>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -51,6 +52,11 @@ public:
     // row is not added), and the analysis dialog closes now. Nothing when no analysis runs.
     void EndForClose();
 
+    // Files dropped onto the job list go the same way as files chosen in the open dialog, in
+    // the order given. Refused, like "Add File", while files are analysed or a run converts.
+    bool AcceptsDroppedFiles() const;
+    void AddDroppedFiles(const QStringList& paths);
+
     // How long one probe may wait for the encoder before it counts as rejected.
     void SetProbeTimeLimitMs(int ms) { m_probe.SetTimeLimitMs(ms); }
     const SourceProbe& Probe() const { return m_probe; }
@@ -60,6 +66,9 @@ public:
     }
 
 private:
+    // From the analysis dialog to the closing steps, for files chosen either way; the option
+    // controls are locked on entry.
+    void AnalyseChosenFiles(const QStringList& paths);
     // Analyses one file and adds its row. False when Cancel was pressed before it began.
     bool AnalyseFile(const QString& path);
     void AddJobRowAndRemember(const QString& path, const QString& frameSize,
@@ -72,8 +81,9 @@ private:
     TFormAnalyzingSplash* m_splash;
     SourceProbe m_probe;
     bool m_givenUp = false; // the main window closed during the analysis
-    int m_filterIndex = 0;  // the open dialog's entry the user last opened files with
-    QString m_lastFolder;   // the folder the browse command chose last
+    bool m_openDialogUp = false;
+    int m_filterIndex = 0; // the open dialog's entry the user last opened files with
+    QString m_lastFolder;  // the folder the browse command chose last
     // The row added for the file in hand. A persistent index follows the row when rows above
     // it are removed, and becomes invalid when the row itself goes.
     QPersistentModelIndex m_newRow;

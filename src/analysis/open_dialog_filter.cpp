@@ -22,6 +22,13 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+bool EndsWithIgnoringCase(std::string_view text, std::string_view tail) {
+    if (tail.size() > text.size()) {
+        return false;
+    }
+    return UpperCaseAscii(text.substr(text.size() - tail.size())) == UpperCaseAscii(tail);
+}
+
 } // namespace
 
 const std::vector<OpenDialogFilterEntry>& OpenDialogFilterEntries() {
@@ -103,4 +110,24 @@ int OpenDialogFilterIndex(std::string_view selectedFilter) {
         }
     }
     return 0;
+}
+
+bool OpenDialogListsFile(std::string_view fileName) {
+    for (const OpenDialogFilterEntry& entry : OpenDialogFilterEntries()) {
+        std::string_view rest = entry.patterns;
+        for (;;) {
+            const size_t semicolon = rest.find(';');
+            const std::string_view pattern = TrimBlanks(rest.substr(0, semicolon));
+            // Every pattern is "*." and an extension.
+            if (pattern.size() > 1 && pattern.front() == '*' &&
+                EndsWithIgnoringCase(fileName, pattern.substr(1))) {
+                return true;
+            }
+            if (semicolon == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(semicolon + 1);
+        }
+    }
+    return false;
 }

@@ -29,3 +29,7 @@ std::string QtOpenDialogFilter();
 // The index of the entry the dialog reported, given either in Qt's form or as the bare
 // description (dialogs that hide the patterns report that); 0 when it is none of them.
 int OpenDialogFilterIndex(std::string_view selectedFilter);
+
+// Whether a file of this name shows in the dialog under one of its entries: its name ends in
+// one of the listed extensions, in any mix of upper and lower case.
+bool OpenDialogListsFile(std::string_view fileName);

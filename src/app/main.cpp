@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/ravelcast_app.h"
+#include "desktop/session_desktop.h"
 #include "power/logind_power_off.h"
 #include "power/shutdown_countdown.h"
 #include "support/window_font.h"
@@ -21,7 +22,9 @@ int main(int argc, char* argv[]) {
         QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
 
     LogindPowerOff powerOff(QDBusConnection::systemBus());
-    RavelcastApp app(appDir, &powerOff, &ShutdownCountdown::EndProgram);
+    FreedesktopNotifier notifier(QDBusConnection::sessionBus());
+    LauncherEntryProgress taskbar(QDBusConnection::sessionBus());
+    RavelcastApp app(appDir, &powerOff, &ShutdownCountdown::EndProgram, {&notifier, &taskbar});
     app.Form1().show();
     return QApplication::exec();
 }

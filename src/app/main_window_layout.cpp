@@ -1,6 +1,7 @@
 // The main window's controls: what they are, where they sit, what they say. Behaviour lives in
 // main_window.cpp.
 
+#include "app/accessible_controls.h"
 #include "app/main_window.h"
 #include "jobs/job_list.h"
 #include "support/window_font.h"
@@ -189,6 +190,7 @@ QWidget* TForm1::BuildListBand() {
     row->setContentsMargins(4, 0, 4, 0);
     ListView1 = Named(new QTableWidget(band), "ListView1");
     SetUpJobList(ListView1);
+    MarkAsJobList(ListView1);
     row->addWidget(ListView1);
 
     PopupListView1 = Named(new QMenu(this), "PopupListView1");

@@ -2,7 +2,9 @@
 
 #include "analysis/add_files_flow.h"
 #include "analysis/analyzing_splash.h"
+#include "analysis/job_list_drop.h"
 #include "app/main_window.h"
+#include "desktop/run_desktop_feedback.h"
 #include "engine/conversion_engine.h"
 #include "power/countdown_dialog.h"
 #include "power/shutdown_countdown.h"
@@ -15,7 +17,8 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
+EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown,
+                                  RunDesktopFeedback* desktopFeedback) {
     EngineControls c;
     c.MessageParent = &form1;
     c.ListView1 = form1.ListView1;
@@ -38,6 +41,7 @@ EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown) {
     c.ConversionCountTimer = form1.ConversionCountTimer;
     c.State = &form1.State();
     c.Values = &form1.Values();
+    c.DesktopFeedback = desktopFeedback;
     c.DisableCombos = [&form1] { form1.DisableCombos(); };
     c.EnableCombos = [&form1] { form1.EnableCombos(); };
     c.SetJobListMenuEnabled = [&form1](bool enabled) { form1.SetJobListMenuEnabled(enabled); };
@@ -69,13 +73,14 @@ std::unique_ptr<AddFilesFlow> MakeAddFilesFlow(TForm1& form1, TFormAnalyzingSpla
 } // namespace
 
 RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
-                           std::function<void()> endProgram)
+                           std::function<void()> endProgram, DesktopServices desktop)
     : m_form1(std::make_unique<TForm1>(std::move(appDir))) {
     TForm1& form1 = *m_form1;
     m_formAnalyzingSplash = new TFormAnalyzingSplash(
         &form1.Values(), [&form1] { form1.EnableCombos(); }, &form1);
     m_addFiles = MakeAddFilesFlow(form1, m_formAnalyzingSplash);
     form1.SetAddFileHandler([this] { m_addFiles->AddSourceFiles(); });
+    new JobListDropTarget(form1.ListView1, m_addFiles.get());
     form1.SetBrowseForFolderHandler([this] { m_addFiles->ButtonBrowseForFolderClick(); });
     form1.SetEndAnalysisHook([this] { m_addFiles->EndForClose(); });
 
@@ -86,7 +91,10 @@ RavelcastApp::RavelcastApp(std::string appDir, PowerOffRequest* powerOff,
     m_countdown =
         new ShutdownCountdown(&form1, &form1.State(), m_form3, powerOff, std::move(endProgram));
 
-    m_engine = std::make_unique<ConversionEngine>(ConversionControls(form1, m_countdown));
+    m_desktopFeedback = new RunDesktopFeedback(
+        {&form1, form1.ListView1, form1.ProgressBar1, &form1.State()}, desktop, &form1);
+    m_engine = std::make_unique<ConversionEngine>(
+        ConversionControls(form1, m_countdown, m_desktopFeedback));
     ConversionEngine* engine = m_engine.get();
     form1.SetConvertNowHandler([engine] { engine->ConvertNowButtonClick(); });
     form1.SetStopConvertHandler([engine] { engine->StopConvertButtonClick(); });

@@ -3,6 +3,8 @@
 // start-up order. main() makes one for the real desktop; tests make one with a recording
 // power-off request, so no test can reach the real one.
 
+#include "desktop/desktop_services.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 class AddFilesFlow;
 class ConversionEngine;
 class PowerOffRequest;
+class RunDesktopFeedback;
 struct EngineControls;
 class ShutdownCountdown;
 class TForm1;
@@ -19,14 +22,17 @@ class TForm4;
 class TFormAnalyzingSplash;
 
 // What the conversion works on, from the main window; the end of a finished run with the
-// power-off option hands over to `countdown`.
-EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown);
+// power-off option hands over to `countdown`. `desktopFeedback` may be missing.
+EngineControls ConversionControls(TForm1& form1, ShutdownCountdown* countdown,
+                                  RunDesktopFeedback* desktopFeedback = nullptr);
 
 class RavelcastApp {
 public:
     // `appDir` ends in "/". `powerOff` must outlive the application. `endProgram` is how the
     // countdown ends the program at its thirtieth second (the program leaves its event loop).
-    RavelcastApp(std::string appDir, PowerOffRequest* powerOff, std::function<void()> endProgram);
+    // `desktop` (each service optional, each outliving the application) hears of runs.
+    RavelcastApp(std::string appDir, PowerOffRequest* powerOff, std::function<void()> endProgram,
+                 DesktopServices desktop = {});
     ~RavelcastApp();
 
     RavelcastApp(const RavelcastApp&) = delete;
@@ -49,6 +55,7 @@ private:
     TFormAbout* m_formAbout = nullptr;
     TForm3* m_form3 = nullptr;
     ShutdownCountdown* m_countdown = nullptr;
+    RunDesktopFeedback* m_desktopFeedback = nullptr;
     TForm4* m_form4 = nullptr;
     // Works on the main window's controls, so it goes before the window does.
     std::unique_ptr<AddFilesFlow> m_addFiles;

@@ -14,6 +14,7 @@ class QProgressBar;
 class QTableWidget;
 class QTimer;
 class QWidget;
+class RunDesktopFeedback;
 struct StartupValues;
 
 struct EngineControls {
@@ -37,7 +38,8 @@ struct EngineControls {
     QComboBox* ComboLetterBox = nullptr;
     QTimer* ConversionCountTimer = nullptr; // the stall watchdog's tick
     ConversionState* State = nullptr;
-    StartupValues* Values = nullptr; // AppDir, VolumeLevel, AnalysisDialogShown
+    StartupValues* Values = nullptr;               // AppDir, VolumeLevel, AnalysisDialogShown
+    RunDesktopFeedback* DesktopFeedback = nullptr; // the launcher entry and notification; optional
 
     // Lock and unlock the option controls; callable from any thread.
     std::function<void()> DisableCombos;

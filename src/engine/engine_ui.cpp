@@ -1,6 +1,7 @@
 #include "engine/engine_ui.h"
 
 #include "base/ui_thread.h"
+#include "desktop/run_desktop_feedback.h"
 #include "jobs/job_list.h"
 #include "support/dialog_seam.h"
 #include "support/startup_values.h"
@@ -140,6 +141,9 @@ void EngineUi::LockForRun() {
         if (m_controls.SetJobListMenuEnabled) {
             m_controls.SetJobListMenuEnabled(false);
         }
+        if (m_controls.DesktopFeedback) {
+            m_controls.DesktopFeedback->RunStarted();
+        }
     });
 }
 
@@ -150,6 +154,9 @@ void EngineUi::UnlockAfterRun() {
             m_controls.SetJobListMenuEnabled(true);
         }
         m_controls.AddFileButton->setEnabled(true);
+        if (m_controls.DesktopFeedback) {
+            m_controls.DesktopFeedback->RunEnded();
+        }
     });
 }
 
@@ -186,6 +193,14 @@ void EngineUi::StartCountdown() {
     if (m_controls.StartCountdown) {
         m_controls.StartCountdown();
     }
+}
+
+void EngineUi::AnnounceRunCompleted() {
+    RunOnUiThread([this] {
+        if (m_controls.DesktopFeedback) {
+            m_controls.DesktopFeedback->RunCompleted();
+        }
+    });
 }
 
 void EngineUi::Inform(const std::string& text) {

@@ -55,6 +55,8 @@ public:
     void DisableCombos();
     void EnableCombos();
     void StartCountdown();
+    // Every row has been worked through; the desktop hears of it if the user is elsewhere.
+    void AnnounceRunCompleted();
     // The plain message box; returns once the user has closed it.
     void Inform(const std::string& text);
 

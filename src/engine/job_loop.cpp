@@ -139,6 +139,8 @@ void ConvertCheckedRows(EngineUi& ui, ConversionState& state) {
             return;
         }
     }
+    // Told before the message box, which would make the window the active one.
+    ui.AnnounceRunCompleted();
     // With the power-off option the countdown says it all.
     if (!ui.ShutDownBoxChecked()) {
         ui.Inform(kAllDoneText);
@@ -168,6 +170,9 @@ void JobLoop(EngineUi& ui, ConversionState& state) {
     state.AbortRequested = false;
     state.RetryWanted = false;
     state.AnyJobRan = false;
+    // The launcher entry counts the rows still to go from here; a stale row of the last run
+    // would leave the rows above it out until the first row is reached.
+    state.CurrentRow = 0;
 
     // The check has told the user and unlocked the window itself; nothing else follows.
     if (CheckRequiredFiles(ui.AppDir(), ui.Controls().MessageParent,

@@ -4,6 +4,7 @@
 
 #include "analysis/add_files_flow.h"
 #include "analysis/analyzing_splash.h"
+#include "analysis/job_list_drop.h"
 #include "analysis/open_dialog_filter.h"
 #include "app/main_window.h"
 #include "app/ravelcast_app.h"
@@ -21,9 +22,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -38,6 +41,7 @@
 #include <optional>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -223,6 +227,33 @@ protected:
         timer->start(5);
     }
 
+    // Drags `urls` over the job list and drops them, as a file manager does; tells whether the
+    // list took the drag and the drop. The files are analysed once events run again.
+    std::pair<bool, bool> DragAndDrop(const QList<QUrl>& urls) {
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at = List()->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(List()->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(List()->viewport(), &drop);
+        return {enter.isAccepted(), drop.isAccepted() && drop.dropAction() == Qt::CopyAction};
+    }
+
+    // Serves events until an analysis that a drop started has left `rows` rows in the list.
+    // The whole analysis usually runs inside one round of events, started by a queued call.
+    void WaitForDroppedFiles(int rows) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (std::chrono::steady_clock::now() < deadline) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (List()->rowCount() >= rows && !Form1().Values().AnalysisDialogShown) {
+                return;
+            }
+        }
+        ADD_FAILURE() << "the dropped files were not analysed";
+    }
+
     NoPowerOff m_powerOff;
     RavelcastApp m_app;
     QStringList m_files;
@@ -391,6 +422,69 @@ TEST_F(AddFilesTest, TheAnalysisDialogRefusesToCloseWhileUp) {
     ASSERT_EQ(List()->rowCount(), 1);
     EXPECT_EQ(JobCellText(List(), 0, kJobVideoSize), "64 x 48");
     EXPECT_EQ(JobCellText(List(), 0, kJobFrameRate), "10");
+    ExpectIdleAgain();
+}
+
+TEST_F(AddFilesTest, DroppedFilesAndFoldersGetTheRowsTheOpenDialogGives) {
+    Media& media = Media::Get();
+    TestFolder dropped;
+    fs::copy_file(media.Tone(), dropped.File("A.MP3"));
+    fs::copy_file(media.Small(), dropped.File("b clip.avi"));
+    dropped.Write("notes.txt", "not a media file\n");
+    fs::create_directory(dropped.File("deeper"));
+    fs::copy_file(media.Small(), dropped.File("deeper/c.avi"));
+    const auto url = [](const std::string& path) {
+        return QUrl::fromLocalFile(QString::fromStdString(path));
+    };
+
+    const auto [entered, taken] =
+        DragAndDrop({url(media.Clip()), QUrl(QStringLiteral("https://example.org/film.avi")),
+                     url(dropped.Path().string()), url(media.Small())});
+    EXPECT_TRUE(entered);
+    EXPECT_TRUE(taken);
+    WaitForDroppedFiles(4);
+    ExpectIdleAgain();
+    const std::vector<Row> droppedRows = Rows();
+
+    // The same files through the open dialog: the folder's listed files in name order, its
+    // subfolder and its text file left out, the web address ignored.
+    List()->setRowCount(0);
+    Add({media.Clip(), dropped.File("A.MP3"), dropped.File("b clip.avi"), media.Small()});
+    const std::vector<Row> chosenRows = Rows();
+    ASSERT_EQ(droppedRows.size(), 4u);
+    ASSERT_EQ(chosenRows.size(), 4u);
+    for (size_t index = 0; index < chosenRows.size(); ++index) {
+        const Row& a = droppedRows[index];
+        const Row& b = chosenRows[index];
+        EXPECT_EQ(std::tie(a.path, a.size, a.rate, a.duration, a.output, a.checked),
+                  std::tie(b.path, b.size, b.rate, b.duration, b.output, b.checked))
+            << "row " << index << ": " << a.path.toStdString();
+    }
+    EXPECT_EQ(droppedRows[1].duration, "00:00:05"); // probed by the encoder, as chosen
+    EXPECT_TRUE(NoEncoderLeft());
+}
+
+TEST_F(AddFilesTest, DropsAreRefusedWhileBusyAndWithoutLocalFiles) {
+    const std::string small = Media::Get().Small();
+    const QUrl smallUrl = QUrl::fromLocalFile(QString::fromStdString(small));
+
+    // Nothing that names a local file: neither the drag nor the drop is taken.
+    const auto [webEntered, webTaken] =
+        DragAndDrop({QUrl(QStringLiteral("https://example.org/film.avi")),
+                     QUrl(QStringLiteral("ftp://example.org/clip.mp4"))});
+    EXPECT_FALSE(webEntered);
+    EXPECT_FALSE(webTaken);
+
+    // While files are analysed, like "Add File".
+    std::pair<bool, bool> whileAnalysing{true, true};
+    WhenAnalysing("tone.mp3", [&] { whileAnalysing = DragAndDrop({smallUrl}); });
+    Add({Media::Get().Tone()});
+    EXPECT_FALSE(whileAnalysing.first);
+    EXPECT_FALSE(whileAnalysing.second);
+
+    QApplication::processEvents();
+    ASSERT_EQ(List()->rowCount(), 1);
+    EXPECT_EQ(JobCellText(List(), 0, kJobFileName), QString::fromStdString(Media::Get().Tone()));
     ExpectIdleAgain();
 }
 

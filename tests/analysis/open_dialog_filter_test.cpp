@@ -60,3 +60,21 @@ TEST(OpenDialogFilter, TheReportedEntryIsFoundInEitherForm) {
 }
 
 } // namespace
+
+namespace {
+
+// Which files of a dropped folder are taken: those the dialog would list under any entry.
+TEST(OpenDialogFilter, ListsFilesByTheirExtensionInAnyCase) {
+    const std::vector<std::pair<const char*, bool>> cases{
+        {"clip.avi", true}, {"CLIP.AVI", true},   {"song.Mp3", true},
+        {"disc.ape", true}, // only under its own entry, not "All Supported Files"
+        {"x.mjpeg", true},  // listed after a blank
+        {"a.b.qt", true},   {"notes.txt", false}, {"clip.avi.part", false},
+        {"avi", false},     {"clip.avi ", false}, {"", false},
+    };
+    for (const auto& [name, listed] : cases) {
+        EXPECT_EQ(OpenDialogListsFile(name), listed) << '"' << name << '"';
+    }
+}
+
+} // namespace

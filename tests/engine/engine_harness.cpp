@@ -21,8 +21,9 @@
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-EngineHarness::EngineHarness(const std::string& appDir) {
-    m_app = std::make_unique<RavelcastApp>(appDir, &powerOff, [this] { ++endProgramCalls; });
+EngineHarness::EngineHarness(const std::string& appDir, DesktopServices desktop) {
+    m_app = std::make_unique<RavelcastApp>(
+        appDir, &powerOff, [this] { ++endProgramCalls; }, desktop);
     TForm1& form = Form();
     form.SetBrowseForFolderHandler([this] { ++browseRequests; });
     // The settings file of an earlier test may have left any choice behind.

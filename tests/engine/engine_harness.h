@@ -38,8 +38,8 @@ struct ShownMessage {
 
 class EngineHarness {
 public:
-    // `appDir` ends in "/" and holds the encoder the run is to use.
-    explicit EngineHarness(const std::string& appDir);
+    // `appDir` ends in "/" and holds the encoder the run is to use. `desktop` hears of runs.
+    explicit EngineHarness(const std::string& appDir, DesktopServices desktop = {});
     ~EngineHarness();
 
     TForm1& Form() { return m_app->Form1(); }

@@ -70,3 +70,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+# Drives the installed program through one conversion for scripts/package-check; loaded with
+# LD_PRELOAD, never installed.
+add_library(ravelcast-installed-check MODULE EXCLUDE_FROM_ALL package/installed_check.cpp)
+target_link_libraries(ravelcast-installed-check PRIVATE Qt6::Widgets)
+set_target_properties(ravelcast-installed-check PROPERTIES AUTOMOC ON
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -75,5 +75,5 @@ include(CPack)
 # LD_PRELOAD, never installed.
 add_library(ravelcast-installed-check MODULE EXCLUDE_FROM_ALL package/installed_check.cpp)
 target_link_libraries(ravelcast-installed-check PRIVATE Qt6::Widgets)
-set_target_properties(ravelcast-installed-check PROPERTIES AUTOMOC ON
+set_target_properties(ravelcast-installed-check PROPERTIES AUTOMOC ON PREFIX ""
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

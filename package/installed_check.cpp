@@ -30,7 +30,7 @@
 namespace {
 
 constexpr int kTickMs = 100;
-constexpr int kLimitTicks = 1200; // two minutes
+constexpr int kLimitTicks = 600; // one minute // two minutes
 constexpr int kProgressColumn = 5;
 
 QString Env(const char* name) {
@@ -82,7 +82,14 @@ private:
     enum class Stage { Start, AddFile, Analysing, Converting, Finished };
 
     void Fail(const QString& why) {
-        Say(QStringLiteral("FAILED: ") + why);
+        Say(QStringLiteral("FAILED at step %1: ").arg(static_cast<int>(m_stage)) + why);
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible()) {
+                Say(QStringLiteral("  open window: %1 \"%2\" \"%3\"")
+                        .arg(QLatin1String(top->metaObject()->className()), top->objectName(),
+                             top->windowTitle()));
+            }
+        }
         m_timer.stop();
         QCoreApplication::exit(1);
     }
@@ -95,14 +102,15 @@ private:
 
     void Tick() {
         if (++m_ticks > kLimitTicks) {
-            Fail(QStringLiteral("no result within two minutes"));
+            Fail(QStringLiteral("no result within a minute"));
             return;
         }
         if (auto* box = VisibleTop<QMessageBox>()) {
             const QString text = box->text();
             Say(QStringLiteral("message: ") + text);
             box->buttons().first()->click();
-            if (m_stage == Stage::Converting && text == QLatin1String("All Conversion Jobs Done!")) {
+            if (m_stage == Stage::Converting &&
+                text == QLatin1String("All Conversion Jobs Done!")) {
                 m_stage = Stage::Finished;
             } else {
                 Fail(QStringLiteral("unexpected message"));
@@ -110,11 +118,20 @@ private:
             return;
         }
         switch (m_stage) {
-        case Stage::Start: Start(); break;
-        case Stage::AddFile: AddFile(); break;
-        case Stage::Analysing: Analysing(); break;
-        case Stage::Converting: break;
-        case Stage::Finished: Finish(); break;
+        case Stage::Start:
+            Start();
+            break;
+        case Stage::AddFile:
+            AddFile();
+            break;
+        case Stage::Analysing:
+            Analysing();
+            break;
+        case Stage::Converting:
+            break;
+        case Stage::Finished:
+            Finish();
+            break;
         }
     }
 
@@ -123,7 +140,8 @@ private:
         if (form == nullptr || !form->isVisible()) {
             return;
         }
-        const QString programDir = QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+        const QString programDir =
+            QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
         Say(QStringLiteral("program: ") + QCoreApplication::applicationFilePath());
         Named<QWidget>("Form1")->findChild<QAction*>(QStringLiteral("OpenHelpFile1"))->trigger();
         const QString expectedHelp = QDir(programDir).filePath(QStringLiteral("help.html"));
@@ -140,11 +158,20 @@ private:
     void AddFile() {
         auto* dialog = VisibleTop<QFileDialog>();
         if (dialog == nullptr) {
+            if (m_dialogSeen) {
+                m_stage = Stage::Analysing;
+            }
             return;
         }
+        // The dialog leaves a name typed in its focused name field alone, and it lists a
+        // folder in the background, during which accepting may do nothing: take the focus away,
+        // choose, and do it again on every tick until the dialog closes.
+        m_dialogSeen = true;
+        if (QWidget* focused = dialog->focusWidget()) {
+            focused->clearFocus();
+        }
         dialog->selectFile(Env("RC_CHECK_SOURCE"));
-        dialog->accept();
-        m_stage = Stage::Analysing;
+        static_cast<QDialog*>(dialog)->accept();
     }
 
     void Analysing() {
@@ -180,6 +207,7 @@ private:
     QTimer m_timer;
     Stage m_stage = Stage::Start;
     int m_ticks = 0;
+    bool m_dialogSeen = false;
     QString m_helpPage;
 };
 

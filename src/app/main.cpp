@@ -5,11 +5,12 @@
 #include "desktop/session_desktop.h"
 #include "power/logind_power_off.h"
 #include "power/shutdown_countdown.h"
+#include "support/folders.h"
+#include "support/program_icon.h"
 #include "support/window_font.h"
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDir>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -17,9 +18,11 @@ int main(int argc, char* argv[]) {
     // window caption, and the captions must read exactly as they are set.
     QApplication::setApplicationName(QStringLiteral("Kestrel Video Converter"));
     QApplication::setFont(DesignFont());
+    ApplyProgramIcon();
 
-    const std::string appDir =
-        QDir(QCoreApplication::applicationDirPath()).absolutePath().toStdString() + "/";
+    // Installed, the program is started through a link in bin/; its encoder and help page lie
+    // beside the real file.
+    const std::string appDir = ProgramFolder();
 
     LogindPowerOff powerOff(QDBusConnection::systemBus());
     FreedesktopNotifier notifier(QDBusConnection::sessionBus());

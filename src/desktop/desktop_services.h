@@ -4,11 +4,11 @@
 // Each sits behind an interface so that the program can be exercised with recording stand-ins;
 // only main() ever hands in the session bus's real services.
 
+#include "support/program_icon.h"
+
 #include <QString>
 #include <QtGlobal>
 
-// The application id, reverse-domain, as the desktop entry and the icon are named.
-inline constexpr char kApplicationId[] = "org.kestrel.Ravelcast";
 // The desktop entry's file name: docks find the program's launcher by it.
 inline constexpr char kDesktopEntryId[] = "org.kestrel.Ravelcast.desktop";
 

@@ -248,7 +248,7 @@ TEST_F(EngineMediaTest, DamagedQuickTimeSourceIsRetriedAsQuickTime) {
 }
 
 TEST_F(EngineMediaTest, EncoderKilledByItsProcessIdNeverLeavesATruncatedFileDone) {
-    // Long enough that the encoder is still at work when its first report arrives.
+    // Long enough that the encoder is caught at work.
     const fs::path source = m_folder.Path() / "long.avi";
     MakeMedia({"-f", "lavfi", "-i", "testsrc=size=640x480:rate=25", "-f", "lavfi", "-i",
                "sine=frequency=440:sample_rate=44100", "-t", "40", "-c:v", "mpeg4", "-q:v", "8",
@@ -256,23 +256,33 @@ TEST_F(EngineMediaTest, EncoderKilledByItsProcessIdNeverLeavesATruncatedFileDone
     const double sourceSeconds = Probe(source).Duration();
     m_harness.SelectFormat(kIpod);
     m_harness.AddRow(source.string(), "640 x 480");
-    int kills = 0;
-    m_harness.OnProgressChange([&](int, const std::string& text) {
-        // The first run's first percentage: another program ends the encoder by its id.
-        if (kills == 0 && text.ends_with('%') && text != "100%") {
-            for (const int pid : ProcessesRunning(kEncoder)) {
-                if (::kill(pid, SIGKILL) == 0) {
-                    ++kills;
+    const fs::path output = m_out / "long.mp4";
+    // Another program ends the first encoder by its id once it has begun writing the file. A
+    // watcher of its own, not the row's first percentage: on a busy machine the program may
+    // read the first report only after a fast encoder has finished.
+    std::atomic<int> kills = 0;
+    std::atomic<bool> finished = false;
+    std::thread killer([&] {
+        while (!finished.load() && kills.load() == 0) {
+            std::error_code error;
+            if (fs::file_size(output, error) > 0 && !error) {
+                for (const int pid : ProcessesRunning(kEncoder)) {
+                    if (::kill(pid, SIGKILL) == 0) {
+                        ++kills;
+                    }
                 }
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
-    ASSERT_TRUE(m_harness.ConvertAndWait(std::chrono::seconds(300)));
+    const bool converted = m_harness.ConvertAndWait(std::chrono::seconds(300));
+    finished = true;
+    killer.join();
+    ASSERT_TRUE(converted);
     ASSERT_EQ(kills, 1) << "the encoder was not caught at work";
     const auto& history = m_harness.ProgressHistory(0);
     EXPECT_NE(std::find(history.begin(), history.end(), "Re-scan"), history.end())
         << ::testing::PrintToString(history);
-    const fs::path output = m_out / "long.mp4";
     const std::string verdict = m_harness.Cell(0, kJobProgress);
     if (verdict == "Done") {
         const ProbeInfo info = Probe(output);

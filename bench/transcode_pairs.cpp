@@ -36,6 +36,18 @@ Args CliAac(const std::string& kbps, const std::string& rate, const std::string&
 
 const Args kFastStart = {"-movflags", "+faststart"};
 
+TranscodePair Pair(std::string name, std::string source, std::string extension, Args ours, Args cli,
+                   PictureArea picture) {
+    TranscodePair pair;
+    pair.name = std::move(name);
+    pair.source = std::move(source);
+    pair.extension = std::move(extension);
+    pair.ours = std::move(ours);
+    pair.cli = std::move(cli);
+    pair.picture = picture;
+    return pair;
+}
+
 } // namespace
 
 std::vector<TranscodePair> TranscodePairs(const BenchSources& sources) {
@@ -43,29 +55,25 @@ std::vector<TranscodePair> TranscodePairs(const BenchSources& sources) {
     const PictureArea full{320, 240, 0, 0};
     const Args ipodAudio = {"-acodec", "mpeg4aac", "-ab", "64",
                             "-ar",     "44100",    "-ac", "2 (stereo)"};
+    const Args cliIpodAudio = Join(CliAac("64", "44100", "2"), kFastStart);
 
     // The iPod profile's own command line for a 4:3 source (the letterbox leaves it alone).
     const Args ipodMpeg4 =
         Join({"-vcodec", "mpeg4", "-b", "512"}, Join(ipodAudio, {"-s", "320x240"}));
-    const Args cliIpodMpeg4 = Join(Join(CliVideoChain(full, 320, 240), CliMpeg4("512")),
-                                   Join(CliAac("64", "44100", "2"), kFastStart));
-    pairs.push_back(
-        {"iPod MPEG-4", sources.standard, "mp4", ipodMpeg4, cliIpodMpeg4, full, "", {}});
+    const Args cliIpodMpeg4 =
+        Join(Join(CliVideoChain(full, 320, 240), CliMpeg4("512")), cliIpodAudio);
+    pairs.push_back(Pair("iPod MPEG-4", sources.standard, "mp4", ipodMpeg4, cliIpodMpeg4, full));
 
     // libx264 for old players: constrained baseline, level 3.0, one reference frame, the
     // buffer twice the rate; x264's preset and threads left at their defaults on both sides.
     pairs.push_back(
-        {"iPod H.264",
-         sources.standard,
-         "mp4",
-         Join({"-vcodec", "h264", "-b", "512"}, Join(ipodAudio, {"-s", "320x240"})),
-         Join(Join(CliVideoChain(full, 320, 240),
-                   {"-c:v", "libx264", "-profile:v", "baseline", "-level", "3.0", "-refs", "1",
-                    "-bf", "0", "-b:v", "512k", "-maxrate", "512k", "-bufsize", "1024k"}),
-              Join(CliAac("64", "44100", "2"), kFastStart)),
-         full,
-         "",
-         {}});
+        Pair("iPod H.264", sources.standard, "mp4",
+             Join({"-vcodec", "h264", "-b", "512"}, Join(ipodAudio, {"-s", "320x240"})),
+             Join(Join(CliVideoChain(full, 320, 240),
+                       {"-c:v", "libx264", "-profile:v", "baseline", "-level", "3.0", "-refs", "1",
+                        "-bf", "0", "-b:v", "512k", "-maxrate", "512k", "-bufsize", "1024k"}),
+                  cliIpodAudio),
+             full));
 
     // The 3GP profile with H.263 and the letterbox on: 176x132 and two 6-line bars.
     const PictureArea qcif{176, 132, 0, 6};
@@ -78,61 +86,42 @@ std::vector<TranscodePair> TranscodePairs(const BenchSources& sources) {
         Join(Join(CliVideoChain(qcif, 176, 144),
                   {"-c:v", "h263", "-b:v", "128k", "-bt", "60k", "-bf", "0", "-g", "12"}),
              Join(CliAac("12", "8000", "1"), kFastStart));
-    pairs.push_back({"3GP AMR-NB",
-                     sources.standard,
-                     "3gp",
-                     Join(mobileVideo, Join({"-acodec", "amr_nb"}, mobileRest)),
-                     cli3gp,
-                     qcif,
-                     "ours AMR-NB, CLI AAC",
-                     {}});
+    TranscodePair amr =
+        Pair("3GP AMR-NB", sources.standard, "3gp",
+             Join(mobileVideo, Join({"-acodec", "amr_nb"}, mobileRest)), cli3gp, qcif);
+    amr.note = "ours AMR-NB, CLI AAC";
+    amr.otherAudioCodec = true;
+    pairs.push_back(amr);
     Args mobileAac = mobileRest;
     mobileAac[1] = "12";
-    pairs.push_back({"3GP AAC",
-                     sources.standard,
-                     "3gp",
-                     Join(mobileVideo, Join({"-acodec", "mpeg4aac"}, mobileAac)),
-                     cli3gp,
-                     qcif,
-                     "",
-                     {}});
+    pairs.push_back(Pair("3GP AAC", sources.standard, "3gp",
+                         Join(mobileVideo, Join({"-acodec", "mpeg4aac"}, mobileAac)), cli3gp,
+                         qcif));
 
     // MP3 with both tag versions; ours names an untitled song after its file.
-    pairs.push_back(
-        {"MP3",
-         sources.standard,
-         "mp3",
-         {"-id3v1", "-id3v2", "-acodec", "mp3", "-ab", "192", "-ar", "48000", "-ac", "2 (stereo)"},
-         {"-vn", "-c:a", "libmp3lame", "-b:a", "192k", "-ar", "48000", "-ac", "2", "-id3v2_version",
-          "3", "-write_id3v1", "1", "-metadata", "title=source"},
-         {},
-         "",
-         {"-vn", "-ar", "48000", "-ac", "2", "-f", "null"}});
+    TranscodePair mp3 = Pair(
+        "MP3", sources.standard, "mp3",
+        {"-id3v1", "-id3v2", "-acodec", "mp3", "-ab", "192", "-ar", "48000", "-ac", "2 (stereo)"},
+        {"-vn", "-c:a", "libmp3lame", "-b:a", "192k", "-ar", "48000", "-ac", "2", "-id3v2_version",
+         "3", "-write_id3v1", "1", "-metadata", "title=source"},
+        {});
+    mp3.cliWithoutEncoding = {"-vn", "-ar", "48000", "-ac", "2", "-f", "null"};
+    pairs.push_back(mp3);
 
     // The iPod profile on a 16:9 source with the letterbox on: 320x180 and two 30-line bars.
     const PictureArea letterbox{320, 180, 0, 30};
-    pairs.push_back({"iPod letterbox",
-                     sources.wide,
-                     "mp4",
-                     Join({"-vcodec", "mpeg4", "-b", "512"},
-                          Join(ipodAudio, {"-s", "320x180", "-padtop", "30", "-padbottom", "30"})),
-                     Join(Join(CliVideoChain(letterbox, 320, 240), CliMpeg4("512")),
-                          Join(CliAac("64", "44100", "2"), kFastStart)),
-                     letterbox,
-                     "",
-                     {}});
+    pairs.push_back(Pair(
+        "iPod letterbox", sources.wide, "mp4",
+        Join({"-vcodec", "mpeg4", "-b", "512"},
+             Join(ipodAudio, {"-s", "320x180", "-padtop", "30", "-padbottom", "30"})),
+        Join(Join(CliVideoChain(letterbox, 320, 240), CliMpeg4("512")), cliIpodAudio), letterbox));
 
     // Throughput rather than start-up: the first line again on a long source.
     if (!sources.longer.empty()) {
-        pairs.push_back({"iPod MPEG-4 long",
-                         sources.longer,
-                         "mp4",
-                         ipodMpeg4,
-                         cliIpodMpeg4,
-                         full,
-                         "",
-                         {},
-                         true});
+        TranscodePair longer =
+            Pair("iPod MPEG-4 long", sources.longer, "mp4", ipodMpeg4, cliIpodMpeg4, full);
+        longer.isLong = true;
+        pairs.push_back(longer);
     }
     return pairs;
 }

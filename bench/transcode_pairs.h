@@ -30,6 +30,7 @@ struct TranscodePair {
     std::vector<std::string> cli;  // the same, for the ffmpeg CLI
     PictureArea picture;           // width 0: no picture (audio only)
     std::string note;              // what differs on purpose, shown beside the figures
+    bool otherAudioCodec = false;  // the CLI codes the sound with a stand-in codec
     // The CLI options (after "-i <source>") that do everything but the audio encoding; set
     // where the audio encoder is single-threaded and its share of the time is the limit.
     std::vector<std::string> cliWithoutEncoding;

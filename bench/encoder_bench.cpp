@@ -438,7 +438,13 @@ int main(int argc, char** argv) {
         "  ssim       SSIM (All) of each output against the source: bars cropped off the output,\n"
         "             the source scaled bicubic to the picture's size (what the coding lost)\n"
         "  load       1-minute load average as the line ended; on 2 cores, above 2 means "
-        "shared\n");
+        "shared\n"
+        "  notes      what differs on purpose; for MP3 the share of the CLI's CPU time spent in "
+        "the\n"
+        "             single-threaded mp3 encoder (one more CLI run per pair doing all but the "
+        "encoding),\n"
+        "             about the lowest wall ratio ours can reach with everything else "
+        "overlapped\n");
     std::printf("Load average at start: %.1f\n\n", OneMinuteLoad());
     std::printf("%-18s %5s %6s %13s %7s %7s %6s %6s %6s %7s %7s %5s  %s\n", "transcode", "pairs",
                 "wall", "[spread]", "ours s", "cli s", "cpu", "peak", "size", "ssim", "ssim",

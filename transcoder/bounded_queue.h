@@ -1,6 +1,6 @@
 #pragma once
-// A small blocking queue between the decoding and the encoding thread. Bounded, so that a fast
-// decoder cannot pile up frames in memory while a slow encoder catches up.
+// A small blocking queue between two of the converter's threads (reading, picture, sound).
+// Bounded, so that a fast decoder cannot pile up frames in memory while a slow encoder catches up.
 
 #include <condition_variable>
 #include <cstddef>

@@ -24,8 +24,10 @@ bool FilterChain::Build(bool video, const std::string& sourceArgs, const std::st
     if (!graph) {
         return false;
     }
-    // The filters run on the thread that feeds them; the pipeline's own threads do the overlap.
-    graph->nb_threads = 1;
+    // Picture filters are sliced across every core (the scaler takes its thread count from the
+    // graph), as the reading thread that feeds them would otherwise wait on them alone. Sound
+    // filters gain nothing from slices.
+    graph->nb_threads = video ? 0 : 1;
     const AVFilter* source = avfilter_get_by_name(video ? "buffer" : "abuffer");
     const AVFilter* sink = avfilter_get_by_name(video ? "buffersink" : "abuffersink");
     AVFilterContext* sourceContext = nullptr;

@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern "C" {
 #include <libavutil/intreadwrite.h>
@@ -21,8 +23,12 @@ extern "C" {
 namespace {
 
 constexpr auto kStallLimit = std::chrono::seconds(30);
-// Frames waiting between decoding and encoding; enough to keep both threads busy.
-constexpr size_t kQueueCapacity = 16;
+// Finished pictures waiting for the video encoder: enough to even out the encoder's uneven
+// pace (key frames, look-ahead) without holding many frames in memory.
+constexpr size_t kFrameQueueCapacity = 8;
+// Sound packets waiting for the sound's thread: small, and the input interleaves them with
+// the picture, so the reader must be able to run ahead of the sound by a second or two.
+constexpr size_t kPacketQueueCapacity = 128;
 // Read errors in a row before the input counts as ended.
 constexpr int kMaxReadErrors = 64;
 
@@ -46,103 +52,46 @@ std::string BaseName(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-struct QueueItem {
-    bool video = false;
-    FramePtr frame; // null: the stream has ended
-};
+using FrameQueue = BoundedQueue<FramePtr>;   // a null frame ends the stream
+using PacketQueue = BoundedQueue<PacketPtr>; // a null packet ends the stream
 
-// The encoding side: encoders, the muxer and the progress figures. Runs on its own thread.
-class EncodeSide {
+// What the threads of one conversion share: the muxer with the progress figures it feeds, and
+// the first failure. The muxer is not thread-safe, so every write goes through one lock. A
+// failure on any thread closes every queue, so that no thread waits for one that has given up.
+class SharedOutput {
 public:
-    EncodeSide(OutputSetup& setup, ConsoleReport& report, StallGuard& guard)
-        : m_setup(setup), m_report(report), m_guard(guard), m_packet(MakePacket()) {
+    SharedOutput(OutputSetup& setup, ConsoleReport& report, StallGuard& guard)
+        : m_setup(setup), m_report(report), m_guard(guard) {
         m_figures.hasVideo = setup.video.has_value();
     }
 
-    // False when encoding or writing failed; the failure line is then set.
-    bool Run(BoundedQueue<QueueItem>& queue) {
-        bool videoOpen = m_setup.video.has_value();
-        bool audioOpen = m_setup.audio.has_value();
-        while (videoOpen || audioOpen) {
-            std::optional<QueueItem> item = queue.Pop();
-            if (!item) {
-                break;
-            }
-            StreamOutput& out = item->video ? *m_setup.video : *m_setup.audio;
-            if (!item->frame) {
-                (item->video ? videoOpen : audioOpen) = false;
-                if (!Encode(out, nullptr)) {
-                    return false;
-                }
-                continue;
-            }
-            AVFrame* frame = item->frame.get();
-            if (item->video) {
-                // Frames after a rebuilt filter chain may repeat a timestamp.
-                if (m_lastVideoPts != AV_NOPTS_VALUE && frame->pts <= m_lastVideoPts) {
-                    frame->pts = m_lastVideoPts + 1;
-                }
-                m_lastVideoPts = frame->pts;
-                frame->pict_type = AV_PICTURE_TYPE_NONE;
-            } else {
-                // Audio is counted sample by sample from its first frame, so damaged
-                // timestamps can never reorder it.
-                if (m_nextAudioPts == AV_NOPTS_VALUE) {
-                    m_nextAudioPts =
-                        frame->pts == AV_NOPTS_VALUE ? 0 : std::max<int64_t>(0, frame->pts);
-                }
-                frame->pts = m_nextAudioPts;
-                m_nextAudioPts += frame->nb_samples;
-            }
-            if (!Encode(out, frame)) {
-                return false;
-            }
-            m_guard.Touch();
-            m_report.Progress(m_figures, false);
-        }
-        return true;
-    }
+    void AddQueue(FrameQueue& queue) { m_frameQueues.push_back(&queue); }
+    void AddQueue(PacketQueue& queue) { m_packetQueues.push_back(&queue); }
 
-    const ProgressFigures& figures() const { return m_figures; }
-    int64_t videoBytes() const { return m_videoBytes; }
-    int64_t audioBytes() const { return m_audioBytes; }
-    int64_t packets() const { return m_packets; }
-    int64_t videoPackets() const { return m_videoPackets; }
-    int64_t audioPackets() const { return m_packets - m_videoPackets; }
+    // Only the first failure line is kept: the others are its consequences.
+    void Fail(const std::string& line) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_failureLine.empty()) {
+                m_failureLine = line;
+            }
+        }
+        m_stopped = true;
+        for (FrameQueue* queue : m_frameQueues) {
+            queue->Close();
+        }
+        for (PacketQueue* queue : m_packetQueues) {
+            queue->Close();
+        }
+    }
+    bool stopped() const { return m_stopped.load(); }
+    const std::atomic<bool>& stopFlag() const { return m_stopped; }
+    // Read once every thread has ended.
     const std::string& failureLine() const { return m_failureLine; }
 
-    void UpdateSize() {
-        AVIOContext* pb = m_setup.context->pb;
-        if (pb != nullptr) {
-            m_figures.bytes = std::max<int64_t>(m_figures.bytes, avio_size(pb));
-        }
-    }
-
-private:
-    bool Encode(StreamOutput& out, const AVFrame* frame) {
-        const int sent = out.encoder->SendFrame(frame);
-        if (sent < 0 && sent != AVERROR_EOF) {
-            m_failureLine = "Conversion failed: the " + out.codecName + " encoder refused a frame";
-            return false;
-        }
-        for (;;) {
-            const int received = out.encoder->ReceivePacket(m_packet.get());
-            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
-                return true;
-            }
-            if (received < 0) {
-                m_failureLine = "Conversion failed: the " + out.codecName + " encoder stopped";
-                return false;
-            }
-            if (!Write(out)) {
-                return false;
-            }
-        }
-    }
-
-    bool Write(StreamOutput& out) {
-        AVPacket* packet = m_packet.get();
-        const bool video = &out == (m_setup.video ? &*m_setup.video : nullptr);
+    // Takes the packet's contents; false (with the failure set) when the output cannot take it.
+    bool Write(StreamOutput& out, AVPacket* packet, bool video) {
+        std::unique_lock lock(m_mutex);
         if (video) {
             ++m_figures.frames;
             size_t sideSize = 0;
@@ -159,6 +108,7 @@ private:
             ++m_videoPackets;
         } else {
             m_audioBytes += packet->size;
+            ++m_audioPackets;
         }
         AVStream* stream = m_setup.context->streams[out.outputIndex];
         packet->stream_index = out.outputIndex;
@@ -167,11 +117,11 @@ private:
             const double end = (packet->pts + packet->duration) * av_q2d(stream->time_base);
             m_figures.seconds = std::max(m_figures.seconds, end);
         }
-        ++m_packets;
         const int written = av_interleaved_write_frame(m_setup.context.get(), packet);
         av_packet_unref(packet);
         if (written < 0) {
-            m_failureLine = "Conversion failed: the output cannot be written";
+            lock.unlock();
+            Fail("Conversion failed: the output cannot be written");
             return false;
         }
         AVIOContext* pb = m_setup.context->pb;
@@ -181,51 +131,174 @@ private:
         return true;
     }
 
+    // Sends a frame (null: the flush) through the stream's encoder into the file.
+    bool Encode(StreamOutput& out, const AVFrame* frame, AVPacket* packet, bool video) {
+        const int sent = out.encoder->SendFrame(frame);
+        if (sent < 0 && sent != AVERROR_EOF) {
+            Fail("Conversion failed: the " + out.codecName + " encoder refused a frame");
+            return false;
+        }
+        for (;;) {
+            const int received = out.encoder->ReceivePacket(packet);
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) {
+                return true;
+            }
+            if (received < 0) {
+                Fail("Conversion failed: the " + out.codecName + " encoder stopped");
+                return false;
+            }
+            if (!Write(out, packet, video)) {
+                return false;
+            }
+        }
+    }
+
+    // The report is written outside the muxer's lock: it may wait for the reader of the pipe.
+    void ReportProgress() {
+        m_guard.Touch();
+        ProgressFigures figures;
+        {
+            std::lock_guard lock(m_mutex);
+            figures = m_figures;
+        }
+        m_report.Progress(figures, false);
+    }
+
+    // The rest is read once every thread has ended.
+    void UpdateSize() {
+        AVIOContext* pb = m_setup.context->pb;
+        if (pb != nullptr) {
+            m_figures.bytes = std::max<int64_t>(m_figures.bytes, avio_size(pb));
+        }
+    }
+    const ProgressFigures& figures() const { return m_figures; }
+    int64_t videoBytes() const { return m_videoBytes; }
+    int64_t audioBytes() const { return m_audioBytes; }
+    int64_t packets() const { return m_videoPackets + m_audioPackets; }
+    int64_t videoPackets() const { return m_videoPackets; }
+    int64_t audioPackets() const { return m_audioPackets; }
+
+private:
     OutputSetup& m_setup;
     ConsoleReport& m_report;
     StallGuard& m_guard;
-    PacketPtr m_packet;
+    std::mutex m_mutex;
     ProgressFigures m_figures;
-    int64_t m_lastVideoPts = AV_NOPTS_VALUE;
-    int64_t m_nextAudioPts = AV_NOPTS_VALUE;
     int64_t m_videoBytes = 0;
     int64_t m_audioBytes = 0;
-    int64_t m_packets = 0;
     int64_t m_videoPackets = 0;
+    int64_t m_audioPackets = 0;
     std::string m_failureLine;
+    std::atomic<bool> m_stopped = false;
+    std::vector<FrameQueue*> m_frameQueues;
+    std::vector<PacketQueue*> m_packetQueues;
 };
 
-// The decoding side: reads the input and turns packets into frames ready for the encoders.
-// False when the input could not be read to its end.
-bool ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolerant,
-                   StallGuard& guard, BoundedQueue<QueueItem>& queue,
-                   const std::atomic<bool>& stop) {
-    std::optional<DecodeChain> video;
-    std::optional<DecodeChain> audio;
-    bool queueOpen = true;
-    auto deliverTo = [&](bool isVideo) {
-        return [&, isVideo](FramePtr frame) {
-            if (queueOpen) {
-                queueOpen = queue.Push(QueueItem{isVideo, std::move(frame)});
-            }
-        };
-    };
-    const DecodeChain::Deliver toVideo = deliverTo(true);
-    const DecodeChain::Deliver toAudio = deliverTo(false);
-
-    auto open = [&](std::optional<DecodeChain>& chain, const std::optional<StreamOutput>& out) {
-        if (!out) {
+// The video encoder's thread: takes the finished frames from the reading thread.
+void EncodeVideo(SharedOutput& shared, StreamOutput& out, FrameQueue& frames) {
+    PacketPtr packet = MakePacket();
+    if (!packet) {
+        shared.Fail("Conversion failed: out of memory");
+        return;
+    }
+    int64_t lastPts = AV_NOPTS_VALUE;
+    for (;;) {
+        std::optional<FramePtr> item = frames.Pop();
+        if (!item) {
+            return; // another thread has failed
+        }
+        AVFrame* frame = item->get();
+        if (frame == nullptr) {
+            shared.Encode(out, nullptr, packet.get(), true);
             return;
         }
-        const AVStream* stream = input->streams[out->inputIndex];
-        chain.emplace();
-        const AVRational rate = out->frameRate.num > 0 ? out->frameRate : AVRational{25, 1};
-        if (!chain->Open(input, stream, out->filterSpec, out->rebuiltFilterSpec, rate, tolerant)) {
-            chain.reset();
+        // Frames after a rebuilt filter chain may repeat a timestamp.
+        if (lastPts != AV_NOPTS_VALUE && frame->pts <= lastPts) {
+            frame->pts = lastPts + 1;
+        }
+        lastPts = frame->pts;
+        frame->pict_type = AV_PICTURE_TYPE_NONE;
+        if (!shared.Encode(out, frame, packet.get(), true)) {
+            return;
+        }
+        shared.ReportProgress();
+    }
+}
+
+// The sound's thread: decodes, filters and encodes the sound packets the reading thread hands
+// over, so that the sound's whole chain runs beside the picture's.
+void EncodeAudio(SharedOutput& shared, StreamOutput& out, std::optional<DecodeChain>& chain,
+                 PacketQueue& packets) {
+    PacketPtr packet = MakePacket();
+    if (!packet) {
+        shared.Fail("Conversion failed: out of memory");
+        return;
+    }
+    int64_t nextPts = AV_NOPTS_VALUE;
+    bool ok = true;
+    const DecodeChain::Deliver deliver = [&](FramePtr frame) {
+        if (!ok) {
+            return;
+        }
+        // Sound is counted sample by sample from its first frame, so damaged timestamps can
+        // never reorder it.
+        if (nextPts == AV_NOPTS_VALUE) {
+            nextPts = frame->pts == AV_NOPTS_VALUE ? 0 : std::max<int64_t>(0, frame->pts);
+        }
+        frame->pts = nextPts;
+        nextPts += frame->nb_samples;
+        ok = shared.Encode(out, frame.get(), packet.get(), false);
+        if (ok) {
+            shared.ReportProgress();
         }
     };
-    open(video, setup.video);
-    open(audio, setup.audio);
+    for (;;) {
+        std::optional<PacketPtr> item = packets.Pop();
+        if (!item) {
+            return;
+        }
+        const AVPacket* input = item->get();
+        if (chain) {
+            chain->Decode(input, deliver);
+        }
+        if (!ok) {
+            return;
+        }
+        if (input == nullptr) {
+            shared.Encode(out, nullptr, packet.get(), false);
+            return;
+        }
+    }
+}
+
+std::optional<DecodeChain> OpenChain(const AVFormatContext* input,
+                                     const std::optional<StreamOutput>& out, bool tolerant) {
+    std::optional<DecodeChain> chain;
+    if (!out) {
+        return chain;
+    }
+    const AVStream* stream = input->streams[out->inputIndex];
+    chain.emplace();
+    const AVRational rate = out->frameRate.num > 0 ? out->frameRate : AVRational{25, 1};
+    if (!chain->Open(input, stream, out->filterSpec, out->rebuiltFilterSpec, rate, tolerant)) {
+        chain.reset();
+    }
+    return chain;
+}
+
+// The reading thread: reads the input, decodes and filters the picture for the video encoder's
+// thread and hands the sound's packets to the sound's thread. False when the input could not be
+// read to its end.
+bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<DecodeChain>& video,
+               bool tolerant, StallGuard& guard, FrameQueue* frames, PacketQueue* packets,
+               const std::atomic<bool>& stop) {
+    bool framesOpen = frames != nullptr;
+    bool packetsOpen = packets != nullptr;
+    const DecodeChain::Deliver toVideo = [&](FramePtr frame) {
+        if (framesOpen) {
+            framesOpen = frames->Push(std::move(frame));
+        }
+    };
     // Streams the output does not use are not even read from the file.
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const int index = static_cast<int>(i);
@@ -238,7 +311,7 @@ bool ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
     SourceClock clock(input);
     int errorsInRow = 0;
     bool readToEnd = packet != nullptr;
-    while (queueOpen && !stop.load() && packet) {
+    while (!stop.load() && packet) {
         const int read = av_read_frame(input, packet.get());
         if (read < 0) {
             if (read == AVERROR_EOF) {
@@ -258,22 +331,22 @@ bool ReadAndDecode(AVFormatContext* input, const OutputSetup& setup, bool tolera
         clock.Mend(packet.get(), input->streams[packet->stream_index]);
         if (video && setup.video && packet->stream_index == setup.video->inputIndex) {
             video->Decode(packet.get(), toVideo);
-        } else if (audio && setup.audio && packet->stream_index == setup.audio->inputIndex) {
-            audio->Decode(packet.get(), toAudio);
+        } else if (packetsOpen && packet->stream_index == setup.audio->inputIndex) {
+            packetsOpen = packets->Push(std::move(packet));
+            packet = MakePacket();
+            readToEnd = readToEnd && packet != nullptr;
+            continue;
         }
         av_packet_unref(packet.get());
     }
-    if (video) {
+    if (video && !stop.load()) {
         video->Decode(nullptr, toVideo);
     }
-    if (audio) {
-        audio->Decode(nullptr, toAudio);
+    if (framesOpen) {
+        frames->Push(nullptr);
     }
-    if (setup.video && queueOpen) {
-        queueOpen = queue.Push(QueueItem{true, nullptr});
-    }
-    if (setup.audio && queueOpen) {
-        queue.Push(QueueItem{false, nullptr});
+    if (packetsOpen) {
+        packets->Push(nullptr);
     }
     return readToEnd;
 }
@@ -380,20 +453,33 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     }
     DescribeOutput(setup, options.outputPath, report);
 
-    BoundedQueue<QueueItem> queue(kQueueCapacity);
-    std::atomic<bool> stopReading = false;
-    EncodeSide encodeSide(setup, report, guard);
-    bool encoded = false;
+    // Picture, sound and the reading each run on a thread of their own, joined by short queues
+    // of frames and packets, so that memory stays bounded however long the input is.
+    SharedOutput shared(setup, report, guard);
+    FrameQueue frames(kFrameQueueCapacity);
+    PacketQueue packets(kPacketQueueCapacity);
+    shared.AddQueue(frames);
+    shared.AddQueue(packets);
+    std::optional<DecodeChain> videoChain = OpenChain(input, setup.video, options.tolerantInput);
+    std::optional<DecodeChain> audioChain = OpenChain(input, setup.audio, options.tolerantInput);
     bool readToEnd = false;
     {
-        std::thread encoder([&] {
-            encoded = encodeSide.Run(queue);
-            // Whatever happened, the reader must not wait on a full queue for us.
-            stopReading = true;
-            queue.Close();
-        });
-        readToEnd = ReadAndDecode(input, setup, options.tolerantInput, guard, queue, stopReading);
-        encoder.join();
+        std::optional<std::thread> videoThread;
+        std::optional<std::thread> audioThread;
+        if (setup.video) {
+            videoThread.emplace([&] { EncodeVideo(shared, *setup.video, frames); });
+        }
+        if (setup.audio) {
+            audioThread.emplace([&] { EncodeAudio(shared, *setup.audio, audioChain, packets); });
+        }
+        readToEnd = ReadInput(input, setup, videoChain, options.tolerantInput, guard,
+                              setup.video ? &frames : nullptr, setup.audio ? &packets : nullptr,
+                              shared.stopFlag());
+        for (std::optional<std::thread>* thread : {&videoThread, &audioThread}) {
+            if (*thread) {
+                (*thread)->join();
+            }
+        }
     }
 
     auto fail = [&](const std::string& line) {
@@ -402,17 +488,17 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
         removeBrokenOutput();
         return 1;
     };
-    if (!encoded) {
-        return fail(encodeSide.failureLine());
+    if (shared.stopped()) {
+        return fail(shared.failureLine());
     }
-    if (encodeSide.packets() == 0) {
+    if (shared.packets() == 0) {
         return fail("Conversion failed: nothing could be decoded from the input");
     }
     // A file without the picture or the sound it was meant to have is not a conversion.
-    if (setup.video && encodeSide.videoPackets() == 0) {
+    if (setup.video && shared.videoPackets() == 0) {
         return fail("Conversion failed: no picture could be decoded from the input");
     }
-    if (setup.audio && encodeSide.audioPackets() == 0) {
+    if (setup.audio && shared.audioPackets() == 0) {
         return fail("Conversion failed: no sound could be decoded from the input");
     }
     if (!readToEnd) {
@@ -422,19 +508,19 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     if (av_write_trailer(output) < 0) {
         return fail("Conversion failed: the output cannot be finished");
     }
-    encodeSide.UpdateSize();
+    shared.UpdateSize();
     // Closing flushes what is still buffered; a full disk may only show here.
     if (output->pb != nullptr && !(output->oformat->flags & AVFMT_NOFILE) &&
         (output->pb->error < 0 || avio_closep(&output->pb) < 0)) {
         return fail("Conversion failed: the output cannot be written to its end");
     }
-    report.Progress(encodeSide.figures(), true);
-    const int64_t total = encodeSide.figures().bytes;
-    const int64_t payload = encodeSide.videoBytes() + encodeSide.audioBytes();
+    report.Progress(shared.figures(), true);
+    const int64_t total = shared.figures().bytes;
+    const int64_t payload = shared.videoBytes() + shared.audioBytes();
     const double overhead = payload > 0 ? (total - payload) * 100.0 / payload : 0.0;
     report.Line(Text("video:%lldkB audio:%lldkB muxing overhead %.3f%%",
-                     static_cast<long long>(encodeSide.videoBytes() / 1024),
-                     static_cast<long long>(encodeSide.audioBytes() / 1024), overhead),
+                     static_cast<long long>(shared.videoBytes() / 1024),
+                     static_cast<long long>(shared.audioBytes() / 1024), overhead),
                 Fit::Any);
     return 0;
 }

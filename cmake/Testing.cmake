@@ -8,6 +8,8 @@ function(rc_add_test name)
   add_executable(${name} ${T_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/bin)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Shared test tools and fixtures are included as "tools/...", "transcoder/..." and so on.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     RC_APPDIR="${RC_APPDIR}/"
     RC_TEST_TOOLS_DIR="${CMAKE_BINARY_DIR}/tests/bin/"

@@ -1,5 +1,7 @@
 #include "input_file.h"
 
+#include "analysis/displayed_width.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -125,18 +127,9 @@ std::string CodecName(const AVCodecParameters* parameters) {
 } // namespace
 
 int DisplayedWidth(const AVFormatContext* input, const AVStream* stream) {
-    const int width = stream->codecpar->width;
     const AVRational sar = av_guess_sample_aspect_ratio(const_cast<AVFormatContext*>(input),
                                                         const_cast<AVStream*>(stream), nullptr);
-    if (sar.num <= 0 || sar.den <= 0 || sar.num == sar.den) {
-        return width;
-    }
-    const double shown = static_cast<double>(width) * sar.num / sar.den;
-    // Absurd ratios from damaged headers would ask for pictures no encoder takes.
-    if (!(shown >= 2 && shown <= 8 * static_cast<double>(width) + 2)) {
-        return width;
-    }
-    return 2 * static_cast<int>(std::lround(shown / 2));
+    return ::DisplayedWidth(stream->codecpar->width, sar.num, sar.den);
 }
 
 bool IsUsableVideoStream(const AVStream* stream) {

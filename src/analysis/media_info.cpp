@@ -1,5 +1,7 @@
 #include "analysis/media_info.h"
 
+#include "analysis/displayed_width.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
@@ -47,21 +49,11 @@ double RateOf(const AVStream& stream) {
     return 0;
 }
 
-// The width the picture is shown at: a DVD stores 16:9 as 720x576 with wide pixels (64:45), so
-// it is displayed 1024 wide. Square or unknown pixels keep the stored width as it is.
+// The width the picture is shown at, from the pixel aspect the container or the codec gives.
 int DisplayedWidth(AVFormatContext* context, const AVStream* stream) {
-    const int width = stream->codecpar->width;
     const AVRational sar =
         av_guess_sample_aspect_ratio(context, const_cast<AVStream*>(stream), nullptr);
-    if (sar.num <= 0 || sar.den <= 0 || sar.num == sar.den) {
-        return width;
-    }
-    const double shown = static_cast<double>(width) * sar.num / sar.den;
-    // A damaged header's absurd ratio is not believed.
-    if (!(shown >= 2 && shown <= 8 * static_cast<double>(width) + 2)) {
-        return width;
-    }
-    return 2 * static_cast<int>(std::lround(shown / 2));
+    return ::DisplayedWidth(stream->codecpar->width, sar.num, sar.den);
 }
 
 long long DurationSecondsOf(const AVFormatContext& context, const AVStream* stream) {

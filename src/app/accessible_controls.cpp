@@ -21,13 +21,12 @@ constexpr char kJobListProperty[] = "ravelcastJobList";
 constexpr int kHeaderRows = 1;
 constexpr int kHeaderColumns = 1;
 
-// A column header, a row header, or the corner (section -1).
-class JobHeaderAccessible : public QAccessibleInterface {
+// What a header and a cell share: each is a leaf of the job list's table, with no object of its
+// own.
+class JobListLeaf : public QAccessibleInterface {
 public:
-    JobHeaderAccessible(QTableWidget* view, Qt::Orientation orientation, int section)
-        : m_view(view), m_orientation(orientation), m_section(section) {}
+    explicit JobListLeaf(QTableWidget* view) : m_view(view) {}
 
-    bool isValid() const override { return m_view != nullptr; }
     QObject* object() const override { return nullptr; }
     QAccessibleInterface* parent() const override {
         return QAccessible::queryAccessibleInterface(m_view);
@@ -36,6 +35,18 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+
+protected:
+    QPointer<QTableWidget> m_view;
+};
+
+// A column header, a row header, or the corner (section -1).
+class JobHeaderAccessible : public JobListLeaf {
+public:
+    JobHeaderAccessible(QTableWidget* view, Qt::Orientation orientation, int section)
+        : JobListLeaf(view), m_orientation(orientation), m_section(section) {}
+
+    bool isValid() const override { return m_view != nullptr; }
     QAccessible::Role role() const override {
         if (m_section < 0) {
             return QAccessible::Pane;
@@ -77,19 +88,18 @@ private:
                                                : m_view->verticalHeader();
     }
 
-    QPointer<QTableWidget> m_view;
     Qt::Orientation m_orientation;
     int m_section;
 };
 
 // One cell of the job list. It follows its row while rows above it come and go, and reports
 // itself invalid once its row is gone.
-class JobCellAccessible : public QAccessibleInterface,
+class JobCellAccessible : public JobListLeaf,
                           public QAccessibleTableCellInterface,
                           public QAccessibleActionInterface {
 public:
     JobCellAccessible(QTableWidget* view, const QModelIndex& index)
-        : m_view(view), m_index(index) {}
+        : JobListLeaf(view), m_index(index) {}
 
     bool Matches(const QModelIndex& index) const { return m_index == index; }
 
@@ -104,14 +114,6 @@ public:
     }
 
     bool isValid() const override { return m_view && m_index.isValid(); }
-    QObject* object() const override { return nullptr; }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_view);
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessible::Role role() const override { return QAccessible::Cell; }
 
     QString text(QAccessible::Text t) const override {
@@ -206,7 +208,6 @@ private:
                m_index.data(Qt::CheckStateRole).isValid();
     }
 
-    QPointer<QTableWidget> m_view;
     QPersistentModelIndex m_index;
 };
 

@@ -1,8 +1,8 @@
 #pragma once
 // The encoder's console report arrives in chunks of at most 255 bytes and is looked at line by
-// line. Lines end with CR LF only: the encoder ends each progress report with a lone CR so that
-// several reports share one line, and a lone CR or LF must not split them. Chunks are never
-// joined: text that goes on in the next chunk starts a new line there.
+// line. Lines end with CR LF only: an encoder that ends its progress reports with a lone CR puts
+// several reports on one line, and a lone CR or LF must not split them. Splitting a chunk never
+// looks at the next one; the job run holds back the unfinished end of a chunk itself.
 
 #include <string>
 #include <string_view>

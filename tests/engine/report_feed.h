@@ -87,7 +87,7 @@ inline std::string ReportHeader(const std::string& source, const std::string& ou
            "    Stream #0.1: Audio: mpeg4aac, 44100 Hz, stereo, 128 kb/s\r\n";
 }
 
-// One progress report as the encoder writes it, ending in a lone CR.
+// One progress report ending in a lone CR, as encoders that put several on one line write it.
 inline std::string ProgressReport(int frame, int sizeKb, const std::string& time) {
     return "frame=" + std::to_string(frame) + " q=2.0 size=" + std::to_string(sizeKb) +
            "kB time=" + time + " bitrate=983.0kbits/s\r";

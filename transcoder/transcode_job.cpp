@@ -29,6 +29,9 @@ constexpr size_t kFrameQueueCapacity = 8;
 // Sound packets waiting for the sound's thread: small, and the input interleaves them with
 // the picture, so the reader must be able to run ahead of the sound by a second or two.
 constexpr size_t kPacketQueueCapacity = 128;
+// Decoded sound waiting for the sound's thread in a job without a picture, where the reading
+// thread decodes the sound so that decoding and encoding overlap.
+constexpr size_t kSoundFrameQueueCapacity = 64;
 // Read errors in a row before the input counts as ended.
 constexpr int kMaxReadErrors = 64;
 
@@ -225,10 +228,11 @@ void EncodeVideo(SharedOutput& shared, StreamOutput& out, FrameQueue& frames) {
     }
 }
 
-// The sound's thread: decodes, filters and encodes the sound packets the reading thread hands
-// over, so that the sound's whole chain runs beside the picture's.
+// The sound's thread. Beside a picture it decodes, filters and encodes the sound packets the
+// reading thread hands over, so that the sound's whole chain runs beside the picture's; in a
+// job without a picture it encodes the frames the reading thread has decoded.
 void EncodeAudio(SharedOutput& shared, StreamOutput& out, std::optional<DecodeChain>& chain,
-                 PacketQueue& packets) {
+                 PacketQueue* packets, FrameQueue* frames) {
     PacketPtr packet = MakePacket();
     if (!packet) {
         shared.Fail("Conversion failed: out of memory");
@@ -252,8 +256,24 @@ void EncodeAudio(SharedOutput& shared, StreamOutput& out, std::optional<DecodeCh
             shared.ReportProgress();
         }
     };
+    if (frames != nullptr) {
+        for (;;) {
+            std::optional<FramePtr> item = frames->Pop();
+            if (!item) {
+                return;
+            }
+            if (*item == nullptr) {
+                shared.Encode(out, nullptr, packet.get(), false);
+                return;
+            }
+            deliver(std::move(*item));
+            if (!ok) {
+                return;
+            }
+        }
+    }
     for (;;) {
-        std::optional<PacketPtr> item = packets.Pop();
+        std::optional<PacketPtr> item = packets->Pop();
         if (!item) {
             return;
         }
@@ -287,16 +307,24 @@ std::optional<DecodeChain> OpenChain(const AVFormatContext* input,
 }
 
 // The reading thread: reads the input, decodes and filters the picture for the video encoder's
-// thread and hands the sound's packets to the sound's thread. False when the input could not be
-// read to its end.
+// thread and hands the sound's packets to the sound's thread, or, given `sound` (a job without
+// a picture), decodes and filters the sound itself into `soundFrames`. False when the input
+// could not be read to its end.
 bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<DecodeChain>& video,
-               bool tolerant, StallGuard& guard, FrameQueue* frames, PacketQueue* packets,
+               std::optional<DecodeChain>* sound, bool tolerant, StallGuard& guard,
+               FrameQueue* frames, PacketQueue* packets, FrameQueue* soundFrames,
                const std::atomic<bool>& stop) {
     bool framesOpen = frames != nullptr;
     bool packetsOpen = packets != nullptr;
+    bool soundFramesOpen = soundFrames != nullptr;
     const DecodeChain::Deliver toVideo = [&](FramePtr frame) {
         if (framesOpen) {
             framesOpen = frames->Push(std::move(frame));
+        }
+    };
+    const DecodeChain::Deliver toSound = [&](FramePtr frame) {
+        if (soundFramesOpen) {
+            soundFramesOpen = soundFrames->Push(std::move(frame));
         }
     };
     // Streams the output does not use are not even read from the file.
@@ -331,6 +359,11 @@ bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<D
         clock.Mend(packet.get(), input->streams[packet->stream_index]);
         if (video && setup.video && packet->stream_index == setup.video->inputIndex) {
             video->Decode(packet.get(), toVideo);
+        } else if (sound != nullptr && setup.audio &&
+                   packet->stream_index == setup.audio->inputIndex) {
+            if (*sound && soundFramesOpen) {
+                (*sound)->Decode(packet.get(), toSound);
+            }
         } else if (packetsOpen && packet->stream_index == setup.audio->inputIndex) {
             packetsOpen = packets->Push(std::move(packet));
             packet = MakePacket();
@@ -341,6 +374,12 @@ bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<D
     }
     if (video && !stop.load()) {
         video->Decode(nullptr, toVideo);
+    }
+    if (sound != nullptr && *sound && !stop.load()) {
+        (*sound)->Decode(nullptr, toSound);
+    }
+    if (soundFramesOpen) {
+        soundFrames->Push(nullptr);
     }
     if (framesOpen) {
         frames->Push(nullptr);
@@ -458,10 +497,15 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     SharedOutput shared(setup, report, guard);
     FrameQueue frames(kFrameQueueCapacity);
     PacketQueue packets(kPacketQueueCapacity);
+    FrameQueue soundFrames(kSoundFrameQueueCapacity);
     shared.AddQueue(frames);
     shared.AddQueue(packets);
+    shared.AddQueue(soundFrames);
     std::optional<DecodeChain> videoChain = OpenChain(input, setup.video, options.tolerantInput);
     std::optional<DecodeChain> audioChain = OpenChain(input, setup.audio, options.tolerantInput);
+    // Without a picture the reading thread has time to decode the sound, and the sound's
+    // encoder then runs beside the decoding instead of after it.
+    const bool soundOnly = setup.audio && !setup.video;
     bool readToEnd = false;
     {
         std::optional<std::thread> videoThread;
@@ -470,11 +514,15 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
             videoThread.emplace([&] { EncodeVideo(shared, *setup.video, frames); });
         }
         if (setup.audio) {
-            audioThread.emplace([&] { EncodeAudio(shared, *setup.audio, audioChain, packets); });
+            audioThread.emplace([&] {
+                EncodeAudio(shared, *setup.audio, audioChain, soundOnly ? nullptr : &packets,
+                            soundOnly ? &soundFrames : nullptr);
+            });
         }
-        readToEnd = ReadInput(input, setup, videoChain, options.tolerantInput, guard,
-                              setup.video ? &frames : nullptr, setup.audio ? &packets : nullptr,
-                              shared.stopFlag());
+        readToEnd = ReadInput(input, setup, videoChain, soundOnly ? &audioChain : nullptr,
+                              options.tolerantInput, guard, setup.video ? &frames : nullptr,
+                              setup.audio && !soundOnly ? &packets : nullptr,
+                              soundOnly ? &soundFrames : nullptr, shared.stopFlag());
         for (std::optional<std::thread>* thread : {&videoThread, &audioThread}) {
             if (*thread) {
                 (*thread)->join();

@@ -188,7 +188,8 @@ void DecodeChain::Filter(AVFrame* frame, const Deliver& deliver) {
     }
 }
 
-void DecodeChain::Decode(const AVPacket* packet, const Deliver& deliver) {
+void DecodeChain::DecodeFrames(const AVPacket* packet,
+                               const std::function<void(AVFrame*)>& onFrame) {
     if (m_ended) {
         return;
     }
@@ -210,14 +211,43 @@ void DecodeChain::Decode(const AVPacket* packet, const Deliver& deliver) {
             continue;
         }
         ++m_decodedFrames;
-        Filter(m_scratch.get(), deliver);
+        onFrame(m_scratch.get());
     }
     if (packet == nullptr) {
         m_ended = true;
-        if (m_filters.built()) {
-            m_filters.Close(m_lastPts + m_lastStep);
-            Drain(deliver);
+    }
+}
+
+void DecodeChain::FinishFilters(const Deliver& deliver) {
+    if (m_filters.built()) {
+        m_filters.Close(m_lastPts + m_lastStep);
+        Drain(deliver);
+    }
+    av_channel_layout_uninit(&m_layout);
+}
+
+void DecodeChain::Decode(const AVPacket* packet, const Deliver& deliver) {
+    const bool ended = m_ended;
+    DecodeFrames(packet, [&](AVFrame* frame) { Filter(frame, deliver); });
+    if (packet == nullptr && !ended) {
+        FinishFilters(deliver);
+    }
+}
+
+void DecodeChain::DecodeOnly(const AVPacket* packet, const Deliver& decoded) {
+    DecodeFrames(packet, [&](AVFrame* frame) {
+        FramePtr copy = MakeFrame();
+        if (copy) {
+            av_frame_move_ref(copy.get(), frame);
+            decoded(std::move(copy));
         }
-        av_channel_layout_uninit(&m_layout);
+    });
+}
+
+void DecodeChain::FilterDecoded(AVFrame* frame, const Deliver& deliver) {
+    if (frame != nullptr) {
+        Filter(frame, deliver);
+    } else {
+        FinishFilters(deliver);
     }
 }

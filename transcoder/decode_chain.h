@@ -22,11 +22,19 @@ public:
     // A null packet ends the stream: the decoder and the filters give what they still hold.
     void Decode(const AVPacket* packet, const Deliver& deliver);
 
+    // The same in two halves, for decoding and filtering on different threads: DecodeOnly
+    // gives the decoded frames as they are, FilterDecoded takes them in the same order (a null
+    // frame once the decoder has ended). The halves share no state.
+    void DecodeOnly(const AVPacket* packet, const Deliver& decoded);
+    void FilterDecoded(AVFrame* frame, const Deliver& deliver);
+
     AVRational OutputTimeBase() const { return m_filters.SinkTimeBase(); }
     int64_t decodedFrames() const { return m_decodedFrames; }
 
 private:
+    void DecodeFrames(const AVPacket* packet, const std::function<void(AVFrame*)>& onFrame);
     void Filter(AVFrame* frame, const Deliver& deliver);
+    void FinishFilters(const Deliver& deliver);
     void Drain(const Deliver& deliver);
     std::string SourceArgs(const AVFrame* frame) const;
     bool SameShape(const AVFrame* frame) const;

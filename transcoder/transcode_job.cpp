@@ -23,8 +23,8 @@ extern "C" {
 namespace {
 
 constexpr auto kStallLimit = std::chrono::seconds(30);
-// Finished pictures waiting for the video encoder: enough to even out the encoder's uneven
-// pace (key frames, look-ahead) without holding many frames in memory.
+// Decoded pictures waiting for the picture's thread (filters and encoder): enough to even out
+// the encoder's uneven pace (key frames, look-ahead) without holding many frames in memory.
 constexpr size_t kFrameQueueCapacity = 8;
 // Sound packets waiting for the sound's thread: small, and the input interleaves them with
 // the picture, so the reader must be able to run ahead of the sound by a second or two.
@@ -197,22 +197,19 @@ private:
     std::vector<PacketQueue*> m_packetQueues;
 };
 
-// The video encoder's thread: takes the finished frames from the reading thread.
-void EncodeVideo(SharedOutput& shared, StreamOutput& out, FrameQueue& frames) {
+// The picture's thread: filters (scales, pads) the frames the reading thread has decoded and
+// encodes them, so that the reading thread does nothing but keep the decoder busy.
+void EncodeVideo(SharedOutput& shared, StreamOutput& out, std::optional<DecodeChain>& chain,
+                 FrameQueue& decoded) {
     PacketPtr packet = MakePacket();
     if (!packet) {
         shared.Fail("Conversion failed: out of memory");
         return;
     }
     int64_t lastPts = AV_NOPTS_VALUE;
-    for (;;) {
-        std::optional<FramePtr> item = frames.Pop();
-        if (!item) {
-            return; // another thread has failed
-        }
-        AVFrame* frame = item->get();
-        if (frame == nullptr) {
-            shared.Encode(out, nullptr, packet.get(), true);
+    bool ok = true;
+    const DecodeChain::Deliver encode = [&](FramePtr frame) {
+        if (!ok) {
             return;
         }
         // Frames after a rebuilt filter chain may repeat a timestamp.
@@ -221,10 +218,27 @@ void EncodeVideo(SharedOutput& shared, StreamOutput& out, FrameQueue& frames) {
         }
         lastPts = frame->pts;
         frame->pict_type = AV_PICTURE_TYPE_NONE;
-        if (!shared.Encode(out, frame, packet.get(), true)) {
+        ok = shared.Encode(out, frame.get(), packet.get(), true);
+        if (ok) {
+            shared.ReportProgress();
+        }
+    };
+    for (;;) {
+        std::optional<FramePtr> item = decoded.Pop();
+        if (!item) {
+            return; // another thread has failed
+        }
+        AVFrame* frame = item->get();
+        if (chain) {
+            chain->FilterDecoded(frame, encode);
+        }
+        if (!ok) {
             return;
         }
-        shared.ReportProgress();
+        if (frame == nullptr) {
+            shared.Encode(out, nullptr, packet.get(), true);
+            return;
+        }
     }
 }
 
@@ -306,8 +320,8 @@ std::optional<DecodeChain> OpenChain(const AVFormatContext* input,
     return chain;
 }
 
-// The reading thread: reads the input, decodes and filters the picture for the video encoder's
-// thread and hands the sound's packets to the sound's thread, or, given `sound` (a job without
+// The reading thread: reads the input, decodes the picture for the picture's thread and
+// hands the sound's packets to the sound's thread, or, given `sound` (a job without
 // a picture), decodes and filters the sound itself into `soundFrames`. False when the input
 // could not be read to its end.
 bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<DecodeChain>& video,
@@ -358,7 +372,7 @@ bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<D
         guard.Touch();
         clock.Mend(packet.get(), input->streams[packet->stream_index]);
         if (video && setup.video && packet->stream_index == setup.video->inputIndex) {
-            video->Decode(packet.get(), toVideo);
+            video->DecodeOnly(packet.get(), toVideo);
         } else if (sound != nullptr && setup.audio &&
                    packet->stream_index == setup.audio->inputIndex) {
             if (*sound && soundFramesOpen) {
@@ -373,7 +387,7 @@ bool ReadInput(AVFormatContext* input, const OutputSetup& setup, std::optional<D
         av_packet_unref(packet.get());
     }
     if (video && !stop.load()) {
-        video->Decode(nullptr, toVideo);
+        video->DecodeOnly(nullptr, toVideo);
     }
     if (sound != nullptr && *sound && !stop.load()) {
         (*sound)->Decode(nullptr, toSound);
@@ -511,7 +525,7 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
         std::optional<std::thread> videoThread;
         std::optional<std::thread> audioThread;
         if (setup.video) {
-            videoThread.emplace([&] { EncodeVideo(shared, *setup.video, frames); });
+            videoThread.emplace([&] { EncodeVideo(shared, *setup.video, videoChain, frames); });
         }
         if (setup.audio) {
             audioThread.emplace([&] {

@@ -197,30 +197,15 @@ private:
     std::vector<PacketQueue*> m_packetQueues;
 };
 
-// The picture's thread: filters (scales, pads) the frames the reading thread has decoded and
-// encodes them, so that the reading thread does nothing but keep the decoder busy.
-void EncodeVideo(SharedOutput& shared, StreamOutput& out, std::optional<DecodeChain>& chain,
-                 FrameQueue& decoded) {
-    PacketPtr packet = MakePacket();
-    if (!packet) {
-        shared.Fail("Conversion failed: out of memory");
-        return;
-    }
-    int64_t lastPts = AV_NOPTS_VALUE;
-    bool ok = true;
-    const DecodeChain::Deliver encode = [&](FramePtr frame) {
-        if (!ok) {
-            return;
-        }
-        // Frames after a rebuilt filter chain may repeat a timestamp.
-        if (lastPts != AV_NOPTS_VALUE && frame->pts <= lastPts) {
-            frame->pts = lastPts + 1;
-        }
-        lastPts = frame->pts;
-        frame->pict_type = AV_PICTURE_TYPE_NONE;
-        ok = shared.Encode(out, frame.get(), packet.get(), true);
-        if (ok) {
-            shared.ReportProgress();
+// The picture's filter thread: scales and pads the frames the reading thread has decoded, so
+// that the reading thread does nothing but keep the decoder busy and the encoder's thread
+// nothing but encode.
+void FilterVideo(SharedOutput& shared, std::optional<DecodeChain>& chain, FrameQueue& decoded,
+                 FrameQueue& finished) {
+    bool open = true;
+    const DecodeChain::Deliver deliver = [&](FramePtr frame) {
+        if (open) {
+            open = finished.Push(std::move(frame));
         }
     };
     for (;;) {
@@ -230,15 +215,46 @@ void EncodeVideo(SharedOutput& shared, StreamOutput& out, std::optional<DecodeCh
         }
         AVFrame* frame = item->get();
         if (chain) {
-            chain->FilterDecoded(frame, encode);
+            chain->FilterDecoded(frame, deliver);
         }
-        if (!ok) {
+        if (!open || shared.stopped()) {
             return;
         }
+        if (frame == nullptr) {
+            finished.Push(nullptr);
+            return;
+        }
+    }
+}
+
+// The video encoder's thread: takes the finished frames from the filter thread.
+void EncodeVideo(SharedOutput& shared, StreamOutput& out, FrameQueue& frames) {
+    PacketPtr packet = MakePacket();
+    if (!packet) {
+        shared.Fail("Conversion failed: out of memory");
+        return;
+    }
+    int64_t lastPts = AV_NOPTS_VALUE;
+    for (;;) {
+        std::optional<FramePtr> item = frames.Pop();
+        if (!item) {
+            return; // another thread has failed
+        }
+        AVFrame* frame = item->get();
         if (frame == nullptr) {
             shared.Encode(out, nullptr, packet.get(), true);
             return;
         }
+        // Frames after a rebuilt filter chain may repeat a timestamp.
+        if (lastPts != AV_NOPTS_VALUE && frame->pts <= lastPts) {
+            frame->pts = lastPts + 1;
+        }
+        lastPts = frame->pts;
+        frame->pict_type = AV_PICTURE_TYPE_NONE;
+        if (!shared.Encode(out, frame, packet.get(), true)) {
+            return;
+        }
+        shared.ReportProgress();
     }
 }
 
@@ -506,12 +522,15 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     }
     DescribeOutput(setup, options.outputPath, report);
 
-    // Picture, sound and the reading each run on a thread of their own, joined by short queues
-    // of frames and packets, so that memory stays bounded however long the input is.
+    // The reading (and the picture's decoding), the picture's filters, its encoder and the
+    // sound each run on a thread of their own, joined by short queues of frames and packets, so
+    // that memory stays bounded however long the input is.
     SharedOutput shared(setup, report, guard);
+    FrameQueue decoded(kFrameQueueCapacity);
     FrameQueue frames(kFrameQueueCapacity);
     PacketQueue packets(kPacketQueueCapacity);
     FrameQueue soundFrames(kSoundFrameQueueCapacity);
+    shared.AddQueue(decoded);
     shared.AddQueue(frames);
     shared.AddQueue(packets);
     shared.AddQueue(soundFrames);
@@ -522,10 +541,12 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
     const bool soundOnly = setup.audio && !setup.video;
     bool readToEnd = false;
     {
+        std::optional<std::thread> filterThread;
         std::optional<std::thread> videoThread;
         std::optional<std::thread> audioThread;
         if (setup.video) {
-            videoThread.emplace([&] { EncodeVideo(shared, *setup.video, videoChain, frames); });
+            filterThread.emplace([&] { FilterVideo(shared, videoChain, decoded, frames); });
+            videoThread.emplace([&] { EncodeVideo(shared, *setup.video, frames); });
         }
         if (setup.audio) {
             audioThread.emplace([&] {
@@ -534,10 +555,10 @@ int RunTranscode(const TranscodeOptions& options, ConsoleReport& report) {
             });
         }
         readToEnd = ReadInput(input, setup, videoChain, soundOnly ? &audioChain : nullptr,
-                              options.tolerantInput, guard, setup.video ? &frames : nullptr,
+                              options.tolerantInput, guard, setup.video ? &decoded : nullptr,
                               setup.audio && !soundOnly ? &packets : nullptr,
                               soundOnly ? &soundFrames : nullptr, shared.stopFlag());
-        for (std::optional<std::thread>* thread : {&videoThread, &audioThread}) {
+        for (std::optional<std::thread>* thread : {&filterThread, &videoThread, &audioThread}) {
             if (*thread) {
                 (*thread)->join();
             }

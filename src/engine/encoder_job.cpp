@@ -63,10 +63,14 @@ public:
             // has come before it. Text without any line end goes on whole, so the first
             // line is always judged at once; so does a piece that has grown as long as a
             // chunk.
-            const std::size_t lastCr = text.rfind('\r');
-            if (lastCr != std::string::npos && text.size() - (lastCr + 1) < kLongestHeldPiece) {
-                m_unfinished = text.substr(lastCr + 1);
-                text.resize(lastCr + 1);
+            std::size_t lineEnd = text.rfind('\r');
+            if (lineEnd != std::string::npos && lineEnd + 1 < text.size() &&
+                text[lineEnd + 1] == '\n') {
+                ++lineEnd; // a CR LF ends its line with the LF, which stays with it
+            }
+            if (lineEnd != std::string::npos && text.size() - (lineEnd + 1) < kLongestHeldPiece) {
+                m_unfinished = text.substr(lineEnd + 1);
+                text.resize(lineEnd + 1);
             }
             if (text.empty()) {
                 return RunnerStep::Continue;
